@@ -1,0 +1,104 @@
+#include "driver/install_command.h"
+
+#include "driver/privileges.h"
+#include "driver/process_state.h"
+#include "driver/wgetopt.h"
+#include "driver/wow64.h"
+#include "registry/registry.h"
+#include "report/report.h"
+
+namespace {
+
+enum OptionValue { OPTION_SHOW, OPTION_CLEAR, OPTION_DELKEYS, OPTION_WARN, OPTION_REBOOT, OPTION_FROM_WINDOW, OPTION_HELP };
+
+const DWORD COMMAND_SHOW = 1;
+const DWORD COMMAND_CLEAR = 2;
+const DWORD COMMAND_DELKEYS = 4;
+
+const DWORD MODE_REPORT = 0;
+const DWORD MODE_REMOVE = 1;
+
+const wchar_t SETTINGS_KEY[] = L"SOFTWARE\\Vexa Lune";
+
+DWORD RunPasses(DWORD dwCommands, DWORD fWarn)
+{
+    DWORD result = 0;
+    if (dwCommands & COMMAND_SHOW)
+        result |= RunPass(MODE_REPORT, fWarn);
+    if (dwCommands & COMMAND_CLEAR)
+        result |= RunPass(MODE_REMOVE, fWarn);
+    return result;
+}
+
+DWORD DeleteSettingsKey(DWORD fWarn)
+{
+    DWORD result = 0;
+    if (IsWow64()) {
+        RegViewFlag = KEY_WOW64_64KEY;
+        result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, MODE_REMOVE, fWarn);
+        RegViewFlag = 0;
+    }
+    result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, MODE_REMOVE, fWarn);
+    return result;
+}
+
+}  // namespace
+
+DWORD InstallCommand(int argc, const wchar_t **argv)
+{
+    DWORD dwCommands = 0;
+    DWORD fWarn = 0;
+    DWORD fReboot = 0;
+    DWORD fFromWindow = 0;
+
+    int value = wgetopt_long_only(argc, argv);
+    if (value == -1) {
+        PrintUsage();
+        return 1;
+    }
+    for (; value != -1; value = wgetopt_long_only(argc, argv)) {
+        switch (value) {
+        case OPTION_SHOW:
+            dwCommands |= COMMAND_SHOW;
+            break;
+        case OPTION_CLEAR:
+            dwCommands |= COMMAND_CLEAR;
+            break;
+        case OPTION_DELKEYS:
+            dwCommands |= COMMAND_DELKEYS;
+            break;
+        case OPTION_WARN:
+            fWarn = 1;
+            break;
+        case OPTION_REBOOT:
+            fReboot = 1;
+            break;
+        case OPTION_FROM_WINDOW:
+            fFromWindow = 1;
+            break;
+        case OPTION_HELP:
+            PrintUsage();
+            return 0;
+        default:
+            return 1;
+        }
+    }
+
+    if (GetPriveleges() != 0)
+        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "GetPriveleges() fail");
+
+    DWORD result = 0;
+    if (IsWow64()) {
+        RegViewFlag = KEY_WOW64_64KEY;
+        result |= RunPasses(dwCommands, fWarn);
+        RegViewFlag = 0;
+    }
+    result |= RunPasses(dwCommands, fWarn);
+
+    if (dwCommands & COMMAND_DELKEYS)
+        result |= DeleteSettingsKey(fWarn);
+
+    if ((fReboot || (RebootNeeded && fFromWindow)) && RestartComputer() == 0)
+        result |= 1;
+    return result;
+}

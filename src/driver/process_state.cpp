@@ -1,0 +1,5 @@
+#include "driver/process_state.h"
+
+DWORD RegViewFlag = 0;
+int RebootNeeded = 0;
+const wchar_t *ProgramName = nullptr;

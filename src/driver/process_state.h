@@ -1,0 +1,12 @@
+// Process-wide state that the driver shares with the engines.
+#pragma once
+
+#include "win32api.h"
+
+// 0, or KEY_WOW64_64KEY while a pass over the 64-bit registry view runs:
+// OR-ed into every registry open and passed to every key deletion.
+extern DWORD RegViewFlag;
+// Set to 1 by any change that takes effect only after a restart.
+extern int RebootNeeded;
+// Argument 0 of the inner command line, for the usage text.
+extern const wchar_t *ProgramName;

@@ -1,0 +1,18 @@
+#include "driver/install_command.h"
+#include "driver/process_state.h"
+#include "driver/wow64.h"
+#include "plan/plan.h"
+
+DWORD RunPass(DWORD dwMode, DWORD fWarn)
+{
+    DWORD result = CleanRegistry(dwMode, fWarn);
+    // Only the file plan of a 64-bit-view pass sees the file system unredirected.
+    bool unredirected = RegViewFlag == KEY_WOW64_64KEY;
+    PVOID oldValue = nullptr;
+    if (unredirected)
+        DisableFsRedirection(&oldValue);
+    result |= CleanFiles(dwMode, fWarn);
+    if (unredirected)
+        RevertFsRedirection(oldValue);
+    return result;
+}

@@ -1,0 +1,165 @@
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver/wgetopt.h"
+#include "output_capture.h"
+
+namespace {
+
+const wchar_t EN_DASH = 0x2013;
+
+struct Parse {
+    std::vector<int> values;          // every value returned, -1 last
+    std::vector<std::wstring> argv;   // the vector after the parse
+    std::vector<std::wstring> optargs;  // "(none)" where woptarg was null
+    int optind;
+    std::wstring messages;
+};
+
+// Parses a whole vector (argument 0 is "vxclean") to its end, as a fresh parse.
+Parse ParseAll(std::initializer_list<std::wstring> arguments, const option *table = long_options)
+{
+    std::vector<std::wstring> storage = {L"vxclean"};
+    storage.insert(storage.end(), arguments.begin(), arguments.end());
+    std::vector<const wchar_t *> argv;
+    for (const std::wstring &argument : storage)
+        argv.push_back(argument.c_str());
+
+    Parse parse;
+    woptind = 0;
+    OutputCapture capture;
+    int value;
+    do {
+        value = wgetopt_long_only_with(static_cast<int>(argv.size()), argv.data(), table);
+        parse.values.push_back(value);
+        parse.optargs.push_back(woptarg ? woptarg : L"(none)");
+    } while (value != -1 && parse.values.size() < 20);
+    parse.messages = capture.Err();
+    parse.optind = woptind;
+    parse.argv.assign(argv.begin(), argv.end());
+    return parse;
+}
+
+std::wstring Dashed(const wchar_t *prefix, const wchar_t *name)
+{
+    return std::wstring(prefix) + name;
+}
+
+}  // namespace
+
+TEST(OptionParser, EveryPrefixOfANameWithEitherDashSelectsIt)
+{
+    const std::wstring en(1, EN_DASH);
+    for (const std::wstring &argument :
+         {std::wstring(L"-c"), std::wstring(L"-cl"), std::wstring(L"-clear"), std::wstring(L"--clear"),
+          en + L"clear", en + en + L"clear", en + L"c", std::wstring(L"-") + en + L"clear"}) {
+        Parse parse = ParseAll({argument});
+        EXPECT_EQ((std::vector<int>{1, -1}), parse.values) << argument.size();
+        EXPECT_EQ(L"", parse.messages);
+    }
+    EXPECT_EQ((std::vector<int>{0, -1}), ParseAll({L"-s"}).values);
+    EXPECT_EQ((std::vector<int>{0, -1}), ParseAll({L"-sh"}).values);
+    EXPECT_EQ((std::vector<int>{0, -1}), ParseAll({L"--show"}).values);
+    EXPECT_EQ((std::vector<int>{5, 6, -1}), ParseAll({L"-from_window", L"-h"}).values);
+}
+
+TEST(OptionParser, UnknownNamesAreReportedInTheFormTheyWereGiven)
+{
+    Parse parse = ParseAll({L"-CLEAR"});
+    EXPECT_EQ((std::vector<int>{'?', -1}), parse.values);
+    EXPECT_EQ(L"vxclean: unrecognized option `-CLEAR'\n", parse.messages);
+
+    EXPECT_EQ(L"vxclean: unrecognized option `--bogus'\n", ParseAll({L"--bogus"}).messages);
+    EXPECT_EQ(std::wstring(L"vxclean: unrecognized option `") + EN_DASH + L"bogus'\n",
+              ParseAll({Dashed(L"\x2013", L"bogus")}).messages);
+    // Two EN DASHes are shown as two hyphens, as GNU shows a double prefix.
+    EXPECT_EQ(L"vxclean: unrecognized option `--bogus'\n", ParseAll({Dashed(L"\x2013\x2013", L"bogus")}).messages);
+    // The message shows the argument from its name part on, equals sign included.
+    EXPECT_EQ(L"vxclean: unrecognized option `-clearx=1'\n", ParseAll({L"-clearx=1"}).messages);
+}
+
+TEST(OptionParser, AnArgumentGivenToAnOptionThatTakesNoneIsAnError)
+{
+    Parse single = ParseAll({L"-clear=1"});
+    EXPECT_EQ((std::vector<int>{'?', -1}), single.values);
+    EXPECT_EQ(L"vxclean: option `-clear' doesn't allow an argument\n", single.messages);
+    EXPECT_EQ(L"vxclean: option `--clear' doesn't allow an argument\n", ParseAll({L"--clear=1"}).messages);
+    EXPECT_EQ(L"vxclean: option `--clear' doesn't allow an argument\n", ParseAll({L"--cl="}).messages);
+    EXPECT_EQ(std::wstring(L"vxclean: option `") + EN_DASH + L"clear' doesn't allow an argument\n",
+              ParseAll({Dashed(L"\x2013", L"clear=1")}).messages);
+}
+
+TEST(OptionParser, AnEmptyNamePartMatchesEveryRowAndIsAmbiguous)
+{
+    Parse parse = ParseAll({L"-=", L"-warn"});
+    EXPECT_EQ((std::vector<int>{'?', 3, -1}), parse.values);
+    EXPECT_EQ(L"vxclean: option `-=' is ambiguous\n", parse.messages);
+    EXPECT_EQ(L"vxclean: option `--=x' is ambiguous\n", ParseAll({L"--=x"}).messages);
+    // Two EN DASHes are no end marker: the name part is empty.
+    EXPECT_EQ(std::wstring(L"vxclean: option `") + EN_DASH + EN_DASH + L"' is ambiguous\n",
+              ParseAll({Dashed(L"\x2013\x2013", L"")}).messages);
+}
+
+TEST(OptionParser, NonOptionsMoveBehindTheOptionsInTheirOrder)
+{
+    Parse parse = ParseAll({L"x", L"-clear", L"y", L"-warn"});
+    EXPECT_EQ((std::vector<int>{1, 3, -1}), parse.values);
+    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"-warn", L"x", L"y"}), parse.argv);
+    EXPECT_EQ(3, parse.optind);
+
+    Parse many = ParseAll({L"a", L"b", L"c", L"-show", L"d", L"-warn", L"-reboot", L"e"});
+    EXPECT_EQ((std::vector<int>{0, 3, 4, -1}), many.values);
+    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-show", L"-warn", L"-reboot", L"a", L"b", L"c", L"d", L"e"}),
+              many.argv);
+    EXPECT_EQ(4, many.optind);
+}
+
+TEST(OptionParser, LoneDashIsANonOptionAndDoubleHyphenEndsTheOptions)
+{
+    Parse lone = ParseAll({L"-", L"-clear"});
+    EXPECT_EQ((std::vector<int>{1, -1}), lone.values);
+    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"-"}), lone.argv);
+    EXPECT_EQ(2, lone.optind);
+
+    Parse ended = ParseAll({L"x", L"-clear", L"--", L"-warn", L"y"});
+    EXPECT_EQ((std::vector<int>{1, -1}), ended.values);
+    // As in GNU, the marker stays in front of the non-options, optind behind it.
+    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"--", L"x", L"-warn", L"y"}), ended.argv);
+    EXPECT_EQ(3, ended.optind);
+}
+
+TEST(OptionParser, NothingToParse)
+{
+    EXPECT_EQ((std::vector<int>{-1}), ParseAll({}).values);
+    Parse words = ParseAll({L"extra", L"words"});
+    EXPECT_EQ((std::vector<int>{-1}), words.values);
+    EXPECT_EQ(1, words.optind);
+}
+
+TEST(OptionParser, OptionsWithArgumentsAndFlagsOfOtherTables)
+{
+    int chosen = 0;
+    const option table[] = {
+        {L"file", REQUIRED_ARGUMENT, nullptr, 'f'},
+        {L"level", OPTIONAL_ARGUMENT, nullptr, 'l'},
+        {L"verbose", NO_ARGUMENT, &chosen, 7},
+        {L"version", NO_ARGUMENT, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    Parse parse = ParseAll({L"-file", L"a.txt", L"--level=3", L"-level", L"-verb", L"--file=b"}, table);
+    EXPECT_EQ((std::vector<int>{'f', 'l', 'l', 0, 'f', -1}), parse.values);
+    EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"3", L"(none)", L"(none)", L"b", L"(none)"}), parse.optargs);
+    EXPECT_EQ(7, chosen);
+
+    Parse missing = ParseAll({L"-file"}, table);
+    EXPECT_EQ((std::vector<int>{'?', -1}), missing.values);
+    EXPECT_EQ(L"vxclean: option `-file' requires an argument\n", missing.messages);
+
+    Parse ambiguous = ParseAll({L"-ver"}, table);
+    EXPECT_EQ((std::vector<int>{'?', -1}), ambiguous.values);
+    EXPECT_EQ(L"vxclean: option `-ver' is ambiguous\n", ambiguous.messages);
+    EXPECT_EQ((std::vector<int>{'V', -1}), ParseAll({L"-version"}, table).values);
+}

@@ -1,0 +1,120 @@
+// Error reports, compared by code and by our own lines: the system's texts
+// differ between Windows and Wine.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "output_capture.h"
+#include "report/report.h"
+#include "test_machine.h"
+
+namespace {
+
+struct Report {
+    DWORD result;
+    DWORD lastError;
+    std::wstring out;
+    std::wstring err;
+};
+
+Report ReportCode(DWORD code, const wchar_t *path)
+{
+    OutputCapture capture;
+    DWORD result = ReportError(SOURCE_INSTALL, 42, code, REPORT_ALL, "Can not RegDeleteKey: %S", path);
+    DWORD lastError = GetLastError();
+    return Report{result, lastError, capture.Out(), capture.Err()};
+}
+
+// The lines up to the system's text.
+std::wstring OwnLines(const std::wstring &err, size_t count)
+{
+    size_t end = 0;
+    for (size_t i = 0; i < count && end != std::wstring::npos; ++i)
+        end = err.find(L'\n', end == 0 ? 0 : end + 1);
+    return end == std::wstring::npos ? err : err.substr(0, end + 1);
+}
+
+class ReportTest : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        StartFreshMachine();
+    }
+};
+
+}  // namespace
+
+TEST_F(ReportTest, AccessDeniedShowsLocationMessageNumberAndText)
+{
+    Report report = ReportCode(ERROR_ACCESS_DENIED, L"SOFTWARE\\Vexa Lune");
+    EXPECT_EQ(5u, report.result);
+    EXPECT_EQ(5u, report.lastError);
+    EXPECT_EQ(L"", report.out);
+    EXPECT_EQ(L"An error occurred in running the program.\n"
+              L"install:42:Can not RegDeleteKey: SOFTWARE\\Vexa Lune\n"
+              L"Error number 0x5 (5).\n",
+              OwnLines(report.err, 3));
+    // The system's text follows, with a line break of its own and one more.
+    EXPECT_GT(report.err.size(), OwnLines(report.err, 3).size() + 2);
+    EXPECT_EQ(L"\n\n", report.err.substr(report.err.size() - 2));
+}
+
+TEST_F(ReportTest, CodeZeroStillFailsAndLeavesItsResultAsTheLastError)
+{
+    SetLastError(0);
+    OutputCapture capture;
+    DWORD result = ReportLastError(SOURCE_VXCLEAN, 7, REPORT_ALL, "Redundant data found");
+    DWORD lastError = GetLastError();
+    EXPECT_EQ(544700279u, result);
+    EXPECT_EQ(544700279u, lastError);
+    EXPECT_EQ(L"An error occurred in running the program.\n"
+              L"vxclean:7:Redundant data found\n"
+              L"Error number 0x0 (0).\n",
+              OwnLines(capture.Err(), 3));
+}
+
+TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
+{
+    SetLastError(ERROR_SHARING_VIOLATION);
+    OutputCapture capture;
+    EXPECT_EQ(32u, ReportLastError(SOURCE_INSTALL, 1, REPORT_ALL, "Can not delete %S (%d)", L"C:\\x.dll", 3));
+    EXPECT_NE(std::wstring::npos, capture.Err().find(L"install:1:Can not delete C:\\x.dll (3)\nError number 0x20 (32).\n"));
+}
+
+TEST_F(ReportTest, ACodeWithoutSystemTextEndsAfterTheNumber)
+{
+    Report report = ReportCode(REPORT_CODE_NONE, L"key");
+    EXPECT_EQ(REPORT_CODE_NONE, report.result);
+    EXPECT_EQ(L"An error occurred in running the program.\n"
+              L"install:42:Can not RegDeleteKey: key\n"
+              L"Error number 0x20777777 (544700279).\n",
+              report.err);
+}
+
+TEST_F(ReportTest, NegativeLookingCodesPrintAsWindowsLongs)
+{
+    Report report = ReportCode(0x80070005u, L"k");
+    EXPECT_EQ(0x80070005u, report.result);
+    EXPECT_NE(std::wstring::npos, report.err.find(L"Error number 0x80070005 (-2147024891).\n"));
+}
+
+TEST_F(ReportTest, FlagsChooseThePartsOfTheReport)
+{
+    OutputCapture capture;
+    ReportError(SOURCE_INSTALL, 9, REPORT_CODE_NONE, REPORT_NUMBER, "only number");
+    ReportError(SOURCE_INSTALL, 9, REPORT_CODE_NONE, 1, "bare");
+    EXPECT_EQ(L"only number\nError number 0x20777777 (544700279).\nbare\n", capture.Err());
+}
+
+TEST_F(ReportTest, NonAsciiPathsComeThroughWhole)
+{
+    Report report = ReportCode(2, L"Программы\\Векса-Люн");
+    EXPECT_NE(std::wstring::npos, report.err.find(L"Can not RegDeleteKey: Программы\\Векса-Люн\n"));
+}
+
+TEST_F(ReportTest, PrintWideLineAddsALineBreak)
+{
+    OutputCapture capture;
+    EXPECT_EQ(0u, PrintWideLine(L"text"));
+    EXPECT_EQ(L"text\n", capture.Err());
+}

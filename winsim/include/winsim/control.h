@@ -1,0 +1,57 @@
+// Test and host control of the simulated machine: what a test sets up before a
+// scenario and inspects after it. Product code never includes this header.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "winsim/windows.h"
+
+namespace winsim {
+
+enum class MachineKind {
+    Windows32,  // 32-bit Windows: our process is native
+    Windows64,  // 64-bit Windows: our 32-bit process runs under WOW64
+};
+
+// Back to a fresh machine: 64-bit Windows, every export present, a console on
+// standard output with grey text, a token that holds every privilege.
+void ResetMachine();
+void SetMachineKind(MachineKind kind);
+
+// Exports of the system modules; a removed one makes GetProcAddress fail.
+void RemoveExport(const char *module, const char *name);
+void SetModuleHandleFails(bool fails);
+bool FsRedirectionDisabled();
+
+// Console behind the standard output handle.
+void SetConsoleAttached(bool attached);
+void SetConsoleOutputCodePage(UINT codePage);
+WORD ConsoleAttribute();
+const std::vector<WORD> &ConsoleAttributeHistory();
+
+// Process token.
+void SetTokenOpenError(DWORD error);  // 0: the token opens
+void SetPrivilegeHeld(const wchar_t *name, bool held);
+bool PrivilegeEnabled(const wchar_t *name);
+
+// Dialogs: answers are taken in order; with none left a dialog cannot be
+// shown (0), unless the host program lets the terminal answer.
+struct Dialog {
+    std::wstring text;
+    std::wstring caption;
+    UINT style;
+};
+void QueueDialogAnswers(const std::vector<int> &answers);
+const std::vector<Dialog> &DialogsShown();
+void SetTerminalAnswersDialogs(bool enabled);
+
+// Restart requests are recorded, never carried out.
+struct RestartRequest {
+    UINT flags;
+    DWORD reason;
+};
+void SetRestartError(DWORD error);  // 0: ExitWindowsEx succeeds
+const std::vector<RestartRequest> &RestartRequests();
+
+}  // namespace winsim

@@ -1,0 +1,41 @@
+// The state of the simulated machine, shared by the files that simulate its calls.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "winsim/control.h"
+
+namespace winsim {
+
+struct Machine {
+    MachineKind kind = MachineKind::Windows64;
+    std::set<std::string> removedExports;  // "module!name", module in lower case
+    bool moduleHandleFails = false;
+    bool fsRedirectionDisabled = false;
+
+    bool consoleAttached = true;
+    UINT consoleOutputCodePage = 866;
+    WORD consoleAttribute = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
+    std::vector<WORD> consoleAttributeHistory;
+
+    DWORD tokenOpenError = 0;
+    std::set<std::wstring> privilegesMissing;  // names in lower case
+    std::set<std::wstring> privilegesEnabled;  // names in lower case
+    std::map<HANDLE, DWORD> openTokens;        // handle -> access granted
+    uintptr_t nextHandle = 0x1000;
+
+    std::vector<int> dialogAnswers;
+    std::vector<Dialog> dialogsShown;
+    bool terminalAnswersDialogs = false;
+
+    DWORD restartError = 0;
+    std::vector<RestartRequest> restartRequests;
+};
+
+Machine &TheMachine();
+std::wstring Lowercase(const wchar_t *text);
+
+}  // namespace winsim
