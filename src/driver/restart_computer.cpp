@@ -5,7 +5,8 @@ namespace {
 const wchar_t RESTART_TEXT[] =
     L"Для завершения удаления продуктов компании Векса-Люн необходима перезагрузка! Выполнить её сейчас?";
 const wchar_t RESTART_CAPTION[] = L"Предупреждение";
-const DWORD RESTART_REASON = SHTDN_REASON_FLAG_PLANNED | SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_MAINTENANCE;
+const DWORD RESTART_REASON =
+    SHTDN_REASON_FLAG_PLANNED | SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_MAINTENANCE;
 
 bool EnableShutdownPrivilege()
 {

@@ -164,8 +164,8 @@ int wgetopt_long_only_with(int argc, const wchar_t **argv, const option *longopt
             if (IsPrefixChar(argument[1]))
                 PrintErr(L"%ls: option `--%ls' doesn't allow an argument\n", argv[0], found->name);
             else
-                PrintErr(L"%ls: option `%lc%ls' doesn't allow an argument\n", argv[0],
-                         static_cast<wint_t>(argument[0]), found->name);
+                PrintErr(L"%ls: option `%lc%ls' doesn't allow an argument\n", argv[0], static_cast<wint_t>(argument[0]),
+                         found->name);
             SkipRestOfArgument();
             return OPTION_IN_ERROR;
         }

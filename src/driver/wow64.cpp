@@ -31,7 +31,8 @@ template <typename Function> Function LookUpKernel32(uintptr_t &slot, const char
 
 BOOL IsWow64()
 {
-    IsWow64ProcessFunction isWow64Process = LookUpKernel32<IsWow64ProcessFunction>(isWow64ProcessSlot, "IsWow64Process");
+    IsWow64ProcessFunction isWow64Process =
+        LookUpKernel32<IsWow64ProcessFunction>(isWow64ProcessSlot, "IsWow64Process");
     BOOL wow64 = FALSE;
     if (!isWow64Process || !isWow64Process(GetCurrentProcess(), &wow64))
         return FALSE;

@@ -20,9 +20,9 @@ void FlushBoth()
 WCHAR *SystemText(DWORD code)
 {
     WCHAR *text = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                      FORMAT_MESSAGE_FROM_SYSTEM,
-                                  nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+                       nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     if (length == 0) {
         if (GetLastError() == ERROR_RESOURCE_LANG_NOT_FOUND)
             PrintErr(L"can not format error message\n");

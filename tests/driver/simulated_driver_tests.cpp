@@ -3,8 +3,8 @@
 // 64-bit build natively and its token always holds every privilege).
 #include <winsim/control.h>
 
-#include "driver/process_state.h"
 #include "driver/privileges.h"
+#include "driver/process_state.h"
 #include "driver/wow64.h"
 #include "driver_fixture.h"
 

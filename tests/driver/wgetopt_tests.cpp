@@ -12,8 +12,8 @@ namespace {
 const wchar_t EN_DASH = 0x2013;
 
 struct Parse {
-    std::vector<int> values;          // every value returned, -1 last
-    std::vector<std::wstring> argv;   // the vector after the parse
+    std::vector<int> values;            // every value returned, -1 last
+    std::vector<std::wstring> argv;     // the vector after the parse
     std::vector<std::wstring> optargs;  // "(none)" where woptarg was null
     int optind;
     std::wstring messages;
@@ -54,8 +54,8 @@ TEST(OptionParser, EveryPrefixOfANameWithEitherDashSelectsIt)
 {
     const std::wstring en(1, EN_DASH);
     for (const std::wstring &argument :
-         {std::wstring(L"-c"), std::wstring(L"-cl"), std::wstring(L"-clear"), std::wstring(L"--clear"),
-          en + L"clear", en + en + L"clear", en + L"c", std::wstring(L"-") + en + L"clear"}) {
+         {std::wstring(L"-c"), std::wstring(L"-cl"), std::wstring(L"-clear"), std::wstring(L"--clear"), en + L"clear",
+          en + en + L"clear", en + L"c", std::wstring(L"-") + en + L"clear"}) {
         Parse parse = ParseAll({argument});
         EXPECT_EQ((std::vector<int>{1, -1}), parse.values) << argument.size();
         EXPECT_EQ(L"", parse.messages);

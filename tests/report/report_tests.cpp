@@ -78,7 +78,8 @@ TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
     SetLastError(ERROR_SHARING_VIOLATION);
     OutputCapture capture;
     EXPECT_EQ(32u, ReportLastError(SOURCE_INSTALL, 1, REPORT_ALL, "Can not delete %S (%d)", L"C:\\x.dll", 3));
-    EXPECT_NE(std::wstring::npos, capture.Err().find(L"install:1:Can not delete C:\\x.dll (3)\nError number 0x20 (32).\n"));
+    EXPECT_NE(std::wstring::npos,
+              capture.Err().find(L"install:1:Can not delete C:\\x.dll (3)\nError number 0x20 (32).\n"));
 }
 
 TEST_F(ReportTest, ACodeWithoutSystemTextEndsAfterTheNumber)

@@ -42,8 +42,8 @@ const wchar_t *FindSystemMessage(DWORD code)
 
 }  // namespace
 
-DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
-                            DWORD nSize, va_list *)
+DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer, DWORD nSize,
+                            va_list *)
 {
     if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) || dwLanguageId != 0 || !lpBuffer) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -57,7 +57,8 @@ DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD dwL
     size_t length = std::wcslen(text);
     WCHAR *target = lpBuffer;
     if (dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
-        target = static_cast<WCHAR *>(LocalAlloc(LMEM_FIXED, (length + 1 > nSize ? length + 1 : nSize) * sizeof(WCHAR)));
+        target =
+            static_cast<WCHAR *>(LocalAlloc(LMEM_FIXED, (length + 1 > nSize ? length + 1 : nSize) * sizeof(WCHAR)));
         if (!target)
             return 0;
         *reinterpret_cast<WCHAR **>(lpBuffer) = target;

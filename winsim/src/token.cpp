@@ -10,8 +10,8 @@ struct Privilege {
 };
 
 const Privilege privileges[] = {
-    {L"SeSecurityPrivilege", 8},  {L"SeTakeOwnershipPrivilege", 9}, {L"SeBackupPrivilege", 17},
-    {L"SeRestorePrivilege", 18},  {L"SeShutdownPrivilege", 19},     {L"SeDebugPrivilege", 20},
+    {L"SeSecurityPrivilege", 8}, {L"SeTakeOwnershipPrivilege", 9}, {L"SeBackupPrivilege", 17},
+    {L"SeRestorePrivilege", 18}, {L"SeShutdownPrivilege", 19},     {L"SeDebugPrivilege", 20},
 };
 
 const Privilege *FindPrivilegeByName(LPCWSTR name)
@@ -97,8 +97,8 @@ BOOL WINAPI LookupPrivilegeValueW(LPCWSTR lpSystemName, LPCWSTR lpName, PLUID lp
     return TRUE;
 }
 
-BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState,
-                                  DWORD, PTOKEN_PRIVILEGES, PDWORD)
+BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState, DWORD,
+                                  PTOKEN_PRIVILEGES, PDWORD)
 {
     auto token = TheMachine().openTokens.find(TokenHandle);
     if (token == TheMachine().openTokens.end()) {

@@ -117,8 +117,8 @@ UINT WINAPI GetConsoleOutputCP(void);
 
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
-DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
-                            LPWSTR lpBuffer, DWORD nSize, va_list *Arguments);
+DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
+                            DWORD nSize, va_list *Arguments);
 HLOCAL WINAPI LocalAlloc(UINT uFlags, size_t uBytes);
 HLOCAL WINAPI LocalFree(HLOCAL hMem);
 
