@@ -61,8 +61,8 @@ TEST_F(ReportTest, AccessDeniedShowsLocationMessageNumberAndText)
 
 TEST_F(ReportTest, CodeZeroStillFailsAndLeavesItsResultAsTheLastError)
 {
-    SetLastError(0);
     OutputCapture capture;
+    SetLastError(0);
     DWORD result = ReportLastError(SOURCE_VXCLEAN, 7, REPORT_ALL, "Redundant data found");
     DWORD lastError = GetLastError();
     EXPECT_EQ(544700279u, result);
@@ -75,8 +75,8 @@ TEST_F(ReportTest, CodeZeroStillFailsAndLeavesItsResultAsTheLastError)
 
 TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
 {
-    SetLastError(ERROR_SHARING_VIOLATION);
     OutputCapture capture;
+    SetLastError(ERROR_SHARING_VIOLATION);
     EXPECT_EQ(32u, ReportLastError(SOURCE_INSTALL, 1, REPORT_ALL, "Can not delete %S (%d)", L"C:\\x.dll", 3));
     EXPECT_NE(std::wstring::npos,
               capture.Err().find(L"install:1:Can not delete C:\\x.dll (3)\nError number 0x20 (32).\n"));

@@ -47,8 +47,8 @@ TEST_F(SimulatedReportTest, WithoutAConsoleTheReportIsPlainText)
 
 TEST_F(SimulatedReportTest, CodeZeroCarriesTheTextForSuccess)
 {
-    SetLastError(0);
     OutputCapture capture;
+    SetLastError(0);
     ReportLastError(SOURCE_INSTALL, 5, REPORT_ALL, "Redundant data found: %S", L"SOFTWARE\\VexaLune");
     EXPECT_EQ(L"An error occurred in running the program.\n"
               L"install:5:Redundant data found: SOFTWARE\\VexaLune\n"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #define dup _dup
 #define dup2 _dup2
@@ -57,8 +58,14 @@ void OutputCapture::Begin(Stream &s, FILE *stream)
     s.stream = stream;
     s.file = tmpfile();
     s.savedDescriptor = dup(fileno(stream));
-    if (s.file)
+    if (s.file) {
         dup2(fileno(s.file), fileno(stream));
+#ifdef _WIN32
+        // The descriptor took the temporary file's binary mode, in which the
+        // runtime writes wide text as raw UTF-16: the console's mode is text.
+        _setmode(fileno(stream), _O_TEXT);
+#endif
+    }
 }
 
 void OutputCapture::End(Stream &s)
