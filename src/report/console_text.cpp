@@ -16,18 +16,21 @@ int PrintTextV(FILE *stream, const wchar_t *format, va_list args)
         va_copy(attempt, args);
         length = vswprintf(buffer, capacity, format, attempt);
         va_end(attempt);
-        // vswprintf gives no needed size: grow until the text fits, up to a
-        // limit far beyond any registry path or file name.
-        if (length >= 0 || capacity >= (1u << 20))
+        if (length >= 0 && static_cast<size_t>(length) < capacity)
             break;
+        // Too small: glibc says only that (-1), MinGW gives the length needed.
+        // Grow up to a limit far beyond any registry path or file name.
+        size_t needed = length >= 0 ? static_cast<size_t>(length) + 1 : capacity * 4;
         if (buffer != local)
             free(buffer);
-        capacity *= 4;
+        if (needed > (1u << 20))
+            return -1;
+        capacity = needed;
         buffer = static_cast<wchar_t *>(malloc(capacity * sizeof(wchar_t)));
         if (!buffer)
             return -1;
     }
-    if (length >= 0 && PutWideText(buffer, stream) < 0)
+    if (PutWideText(buffer, stream) < 0)
         length = -1;
     if (buffer != local)
         free(buffer);

@@ -87,6 +87,7 @@ void OutputCapture::End(Stream &s)
             lines += bytes[i];
     bytes = lines;
 #endif
+    s.bytes = bytes;
     s.text = Decode(bytes);
 }
 
@@ -109,4 +110,10 @@ const std::wstring &OutputCapture::Err()
 {
     Stop();
     return err_.text;
+}
+
+const std::string &OutputCapture::OutBytes()
+{
+    Stop();
+    return out_.bytes;
 }

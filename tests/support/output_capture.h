@@ -13,12 +13,15 @@ class OutputCapture {
     void Stop();
     const std::wstring &Out();
     const std::wstring &Err();
+    // The bytes written on standard output, as the runtime encoded them.
+    const std::string &OutBytes();
 
   private:
     struct Stream {
         FILE *stream;
         FILE *file;
         int savedDescriptor;
+        std::string bytes;
         std::wstring text;
     };
     void Begin(Stream &s, FILE *stream);
