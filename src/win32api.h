@@ -8,6 +8,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <aclapi.h>
+
 // The runtime converts wide text to the console's code page chosen by setlocale.
 inline int PutWideText(const wchar_t *text, FILE *stream)
 {

@@ -1,7 +1,41 @@
+#include "driver/process_state.h"
 #include "registry/registry.h"
+#include "report/console_text.h"
+#include "report/report.h"
 
-// Placeholder until registry key deletion arrives: deletes nothing.
-DWORD DeleteKey(HKEY, LPCWSTR, DWORD, DWORD)
+namespace {
+
+const DWORD MODE_REMOVE = 1;
+
+}  // namespace
+
+DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
 {
-    return 0;
+    DWORD result = 0;
+    HKEY key;
+    LONG status = RegOpenKeyExW(hRoot, lpSubKey, 0, KEY_READ | RegViewFlag, &key);
+    if (status == ERROR_SUCCESS) {
+        DWORD keys;
+        DWORD values;
+        result = ListKeyContents(key, lpSubKey, 0, &keys, &values);
+        if (fWarn)
+            result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
+        if ((status = RegCloseKey(key)) != ERROR_SUCCESS)
+            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                  "Can not RegCloseKey: %S", lpSubKey);
+        if (dwMode == MODE_REMOVE) {
+            if (RecurseWipeRegTree(hRoot, lpSubKey) != 0)
+                result |=
+                    ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RecurseWipeRegTree: %S", lpSubKey);
+            if (IsSystemPath(lpSubKey))
+                RebootNeeded = 1;
+        }
+    } else if (status == ERROR_ACCESS_DENIED) {
+        PrintOut(L"Access denied (skipping): %ls\n", lpSubKey);
+    } else if (DeleteLinkKey(lpSubKey, dwMode) != 0) {
+        // Absent keys pass silently; only a link that could not be removed is named.
+        PrintOut(L"Key not exist: %ls\n", lpSubKey);
+    }
+    PrintOut(L"\n");
+    return result;
 }

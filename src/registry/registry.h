@@ -1,8 +1,28 @@
-// The registry engine.
+// The registry engine: listing, takeover and deletion of key trees in the
+// view that RegViewFlag selects.
 #pragma once
 
 #include "win32api.h"
 
-// Reports, lists and (in mode 1) deletes the key tree at lpSubKey under hRoot
-// in the view that RegViewFlag selects.
+// Reports, lists and (in mode 1) deletes the key tree at lpSubKey under hRoot.
 DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn);
+// Deletes lpSubKey under hParent with everything below it, taking each key
+// over first: 0, (DWORD)-1 when the key cannot be opened, else the reports.
+DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey);
+// Deletes one key without subkeys; a Windows error code.
+LONG DeleteKeyInView(HKEY hParent, LPCWSTR lpSubKey);
+// Removes a registry link at lpSubKey under HKEY_LOCAL_MACHINE (mode 1 only).
+LONG DeleteLinkKey(LPCWSTR lpSubKey, DWORD dwMode);
+// Removes the link key behind an open handle (opened as the link itself): its
+// target stays. An error or NT status, 0 when it is gone.
+LONG DeleteOpenLink(HKEY hLink);
+// Whether an open key is a registry symbolic link.
+BOOL IsRegistryLink(HKEY hKey);
+BOOL IsSystemPath(LPCWSTR lpPath);
+
+// Makes Administrators the owner of the key, with full access inherited below.
+DWORD ChangeRight(HKEY hParent, LPCWSTR lpSubKey);
+
+// Prints the key as an indented tree of keys and value names, and counts them.
+DWORD ListKeyContents(HKEY hKey, LPCWSTR lpPath, DWORD dwDepth, DWORD *lpKeyCount, DWORD *lpValueCount);
+DWORD ListKeyValues(HKEY hKey, DWORD dwDepth, DWORD *lpValueCount);

@@ -27,6 +27,17 @@ void ResetMachine()
 void SetMachineKind(MachineKind kind)
 {
     TheMachine().kind = kind;
+    TheMachine().registry = FreshRegistry(kind);
+    TheMachine().keyHandles.clear();
+}
+
+}  // namespace winsim
+
+namespace winsim {
+
+MachineKind GetMachineKind()
+{
+    return TheMachine().kind;
 }
 
 }  // namespace winsim

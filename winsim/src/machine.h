@@ -6,9 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_handles.h"
 #include "winsim/control.h"
 
 namespace winsim {
+
+struct PlannedFault {
+    std::string function;
+    unsigned nth;
+    LONG code;
+};
 
 struct Machine {
     MachineKind kind = MachineKind::Windows64;
@@ -30,6 +37,11 @@ struct Machine {
     std::vector<int> dialogAnswers;
     std::vector<Dialog> dialogsShown;
     bool terminalAnswersDialogs = false;
+
+    KeyPtr registry = FreshRegistry(MachineKind::Windows64);
+    std::map<HKEY, KeyHandle> keyHandles;
+    std::map<std::string, unsigned> registryCallCounts;
+    std::vector<PlannedFault> registryFaults;
 
     DWORD restartError = 0;
     std::vector<RestartRequest> restartRequests;

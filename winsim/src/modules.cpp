@@ -4,6 +4,7 @@
 #include <string>
 
 #include "machine.h"
+#include "registry/reg_api_delete.h"
 
 namespace winsim {
 namespace {
@@ -70,6 +71,8 @@ const Export exports[] = {
     {"kernel32", "IsWow64Process", AsFarProc(SimIsWow64Process)},
     {"kernel32", "Wow64DisableWow64FsRedirection", AsFarProc(SimWow64DisableWow64FsRedirection)},
     {"kernel32", "Wow64RevertWow64FsRedirection", AsFarProc(SimWow64RevertWow64FsRedirection)},
+    {"advapi32", "RegDeleteKeyExW", AsFarProc(SimRegDeleteKeyExW)},
+    {"ntdll", "ZwDeleteKey", AsFarProc(SimZwDeleteKey)},
 };
 
 std::wstring ModuleBaseName(LPCWSTR name)
@@ -152,4 +155,18 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
     }
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
+}
+
+HMODULE WINAPI LoadLibraryW(LPCWSTR lpLibFileName)
+{
+    return GetModuleHandleW(lpLibFileName);
+}
+
+BOOL WINAPI FreeLibrary(HMODULE hLibModule)
+{
+    if (!FindModule(hLibModule)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -17,12 +17,27 @@ enum class MachineKind {
 // Back to a fresh machine: 64-bit Windows, every export present, a console on
 // standard output with grey text, a token that holds every privilege.
 void ResetMachine();
+// Also starts a fresh registry of that kind.
 void SetMachineKind(MachineKind kind);
+MachineKind GetMachineKind();
 
 // Exports of the system modules; a removed one makes GetProcAddress fail.
 void RemoveExport(const char *module, const char *name);
 void SetModuleHandleFails(bool fails);
 bool FsRedirectionDisabled();
+
+// Registry calls: how often each was made, and a planted failure of the nth
+// call of a function (counting from the machine's start) with a code.
+unsigned RegistryCallCount(const char *function);
+void FailRegistryCall(const char *function, unsigned nth, LONG code);
+
+// The registry in the text form of Windows' registry editor, UTF-16LE with
+// a byte-order mark. Import adds to the registry; false with a reason when
+// the text is not understood (nothing is imported then).
+std::wstring ExportRegistry();
+bool ImportRegistry(const std::wstring &text, std::wstring *reason);
+bool ExportRegistryFile(const std::string &path);
+bool ImportRegistryFile(const std::string &path, std::wstring *reason);
 
 // Console behind the standard output handle.
 void SetConsoleAttached(bool attached);

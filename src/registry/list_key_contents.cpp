@@ -1,0 +1,108 @@
+#include <cstdlib>
+#include <cwchar>
+
+#include "driver/process_state.h"
+#include "registry/registry.h"
+#include "report/console_text.h"
+#include "report/report.h"
+
+namespace {
+
+const DWORD NAME_CHARS = 255;
+const size_t DISPLAY_LIMIT = 254;
+
+void PrintIndent(DWORD depth)
+{
+    for (DWORD i = 0; i < depth; ++i)
+        PrintOut(L"  ");
+}
+
+// parent + "\" + name, cut at 254 characters; children are opened by name,
+// so a cut display path never misleads the listing itself.
+void BuildDisplayPath(wchar_t *path, LPCWSTR parent, LPCWSTR name)
+{
+    path[0] = L'\0';
+    LPCWSTR pieces[] = {parent, L"\\", name};
+    for (LPCWSTR piece : pieces) {
+        size_t length = wcslen(path);
+        if (length >= DISPLAY_LIMIT)
+            break;
+        wcsncat(path, piece, DISPLAY_LIMIT - length);
+    }
+}
+
+}  // namespace
+
+DWORD ListKeyValues(HKEY hKey, DWORD dwDepth, DWORD *lpValueCount)
+{
+    const DWORD VALUE_NAME_CHARS = 16383;
+    wchar_t *name = static_cast<wchar_t *>(malloc(VALUE_NAME_CHARS * sizeof(wchar_t)));
+    if (!name)
+        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
+    DWORD count = 0;
+    DWORD result = 0;
+    LONG status;
+    DWORD length;
+    while ((length = VALUE_NAME_CHARS,
+            status = RegEnumValueW(hKey, count, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS) {
+        PrintIndent(dwDepth);
+        PrintOut(L"ValName: %ls\n", name);
+        ++count;
+    }
+    if (status != ERROR_NO_MORE_ITEMS)
+        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                             "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+    *lpValueCount = count;
+    free(name);
+    return result;
+}
+
+DWORD ListKeyContents(HKEY hKey, LPCWSTR lpPath, DWORD dwDepth, DWORD *lpKeyCount, DWORD *lpValueCount)
+{
+    DWORD keys = 1;
+    DWORD values = 0;
+    PrintIndent(dwDepth);
+    PrintOut(L"Key: %ls\n", lpPath);
+    DWORD result = ListKeyValues(hKey, dwDepth + 1, &values);
+
+    wchar_t *path = static_cast<wchar_t *>(malloc(NAME_CHARS * sizeof(wchar_t)));
+    wchar_t *name = static_cast<wchar_t *>(malloc(NAME_CHARS * sizeof(wchar_t)));
+    if (!path || !name) {
+        result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
+    } else {
+        LONG status;
+        DWORD length;
+        for (DWORD index = 0; (length = NAME_CHARS, status = RegEnumKeyExW(hKey, index, name, &length, nullptr, nullptr,
+                                                                           nullptr, nullptr)) == ERROR_SUCCESS;
+             ++index) {
+            BuildDisplayPath(path, lpPath, name);
+            HKEY child;
+            // Opened as a link when it is one: a link is shown, never followed,
+            // so a link back up the tree cannot make the listing endless.
+            if (RegOpenKeyExW(hKey, name, REG_OPTION_OPEN_LINK, KEY_READ | RegViewFlag, &child) != ERROR_SUCCESS)
+                continue;
+            if (IsRegistryLink(child)) {
+                PrintIndent(dwDepth + 1);
+                PrintOut(L"Link: %ls\n", path);
+                ++keys;
+            } else {
+                DWORD childKeys = 0;
+                DWORD childValues = 0;
+                result |= ListKeyContents(child, path, dwDepth + 1, &childKeys, &childValues);
+                keys += childKeys;
+                values += childValues;
+            }
+            if (LONG closed = RegCloseKey(child))
+                result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(closed), REPORT_ALL,
+                                      "Can not RegCloseKey: %S", path);
+        }
+        if (status != ERROR_NO_MORE_ITEMS)
+            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                  "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+    }
+    free(path);
+    free(name);
+    *lpKeyCount = keys;
+    *lpValueCount = values;
+    return result;
+}

@@ -1,0 +1,75 @@
+#include <cstdlib>
+
+#include "driver/process_state.h"
+#include "registry/registry.h"
+#include "report/console_text.h"
+#include "report/report.h"
+
+namespace {
+
+const DWORD NAME_CHARS = 255;
+const DWORD CANNOT_OPEN = static_cast<DWORD>(-1);
+
+// A link inside the tree goes itself; its target, which may be any key of the
+// machine, is left alone.
+DWORD WipeLink(HKEY link, LPCWSTR lpSubKey)
+{
+    LONG status = DeleteOpenLink(link);
+    RegCloseKey(link);
+    if (status != ERROR_SUCCESS)
+        return ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                           "Can not delete registry link: %S", lpSubKey);
+    PrintOut(L"Deleted link %ls (its target is left alone)\n", lpSubKey);
+    return 0;
+}
+
+}  // namespace
+
+DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
+{
+    wchar_t *name = static_cast<wchar_t *>(malloc(NAME_CHARS * sizeof(wchar_t)));
+    if (!name)
+        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
+
+    DWORD result = 0;
+    if (ChangeRight(hParent, lpSubKey) == 0)
+        PrintOut(L"Right changed %ls\n", lpSubKey);
+    else
+        result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not ChangeRight: %S", lpSubKey);
+
+    HKEY key;
+    if (RegOpenKeyExW(hParent, lpSubKey, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS | RegViewFlag, &key) != ERROR_SUCCESS) {
+        free(name);
+        return CANNOT_OPEN;
+    }
+    if (IsRegistryLink(key)) {
+        free(name);
+        return result | WipeLink(key, lpSubKey);
+    }
+
+    PrintOut(L"Enum keys in %ls\n", lpSubKey);
+    DWORD index = 0;
+    LONG status;
+    DWORD length;
+    while ((length = NAME_CHARS,
+            status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS) {
+        DWORD childResult = RecurseWipeRegTree(key, name);
+        result |= childResult;
+        // A deleted child's place is taken by the next one; a failed one stays.
+        if (childResult != 0)
+            ++index;
+    }
+    if (status != ERROR_NO_MORE_ITEMS)
+        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                              "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+    if ((status = RegCloseKey(key)) != ERROR_SUCCESS)
+        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                              "Can not RegCloseKey: %S", lpSubKey);
+    if ((status = DeleteKeyInView(hParent, lpSubKey)) != ERROR_SUCCESS)
+        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                              "Can not RegDeleteKey: %S", lpSubKey);
+    else
+        PrintOut(L"Deleted %ls\n", lpSubKey);
+    free(name);
+    return result;
+}

@@ -1,0 +1,38 @@
+#include "registry/registry.h"
+
+namespace {
+
+typedef LONG(WINAPI *ZwDeleteKeyFunction)(HANDLE);
+
+const wchar_t LINK_VALUE[] = L"SymbolicLinkValue";
+
+}  // namespace
+
+BOOL IsRegistryLink(HKEY hKey)
+{
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(hKey, LINK_VALUE, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS && type == REG_LINK;
+}
+
+LONG DeleteOpenLink(HKEY hLink)
+{
+    LONG result = RegDeleteValueW(hLink, LINK_VALUE);
+    HMODULE ntdll = LoadLibraryW(L"ntdll.dll");
+    if (ntdll) {
+        ZwDeleteKeyFunction zwDeleteKey =
+            reinterpret_cast<ZwDeleteKeyFunction>(reinterpret_cast<void *>(GetProcAddress(ntdll, "ZwDeleteKey")));
+        result = zwDeleteKey ? zwDeleteKey(hLink) : static_cast<LONG>(GetLastError());
+        FreeLibrary(ntdll);
+    }
+    return result;
+}
+
+LONG DeleteLinkKey(LPCWSTR lpSubKey, DWORD dwMode)
+{
+    HKEY link;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, lpSubKey, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &link) != ERROR_SUCCESS)
+        return 0;
+    LONG result = dwMode == 1 ? DeleteOpenLink(link) : 0;
+    RegCloseKey(link);
+    return result;
+}

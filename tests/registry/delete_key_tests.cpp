@@ -1,0 +1,154 @@
+#include "driver/process_state.h"
+#include "registry_fixture.h"
+
+typedef RegistryTest DeleteKeyTest;
+
+TEST_F(DeleteKeyTest, AnAbsentKeyIsNothingInEveryMode)
+{
+    for (DWORD mode : {0u, 1u}) {
+        for (DWORD warn : {0u, 1u}) {
+            Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Absent", mode, warn);
+            EXPECT_EQ(0u, printed.result);
+            EXPECT_EQ(L"\n", printed.out);
+            EXPECT_EQ(L"", printed.err);
+        }
+    }
+}
+
+TEST_F(DeleteKeyTest, ShowListsAndLeavesTheKeyWarnMakesItResidue)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Shown", L"v", L"x");
+    Printed shown = Delete(HKEY_LOCAL_MACHINE, T + L"\\Shown", 0, 0);
+    EXPECT_EQ(0u, shown.result);
+    EXPECT_EQ(L"Key: " + T + L"\\Shown\n  ValName: v\n\n", shown.out);
+    verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Shown", L"v", L"x");
+
+    Printed warned = Delete(HKEY_LOCAL_MACHINE, T + L"\\Shown", 0, 1);
+    EXPECT_NE(0u, warned.result);
+    EXPECT_NE(std::wstring::npos, warned.err.find(L":Redundant data found\n"));
+    verify_key(HKEY_LOCAL_MACHINE, T + L"\\Shown");
+}
+
+TEST_F(DeleteKeyTest, ClearListsTakesOverAndDeletesBottomUp)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Tree\\A", L"v", L"x");
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Tree", 1, 0);
+    EXPECT_EQ(0u, printed.result);
+    EXPECT_EQ(L"Key: " + T +
+                  L"\\Tree\n"
+                  L"  Key: " +
+                  T +
+                  L"\\Tree\\A\n"
+                  L"    ValName: v\n"
+                  L"Right changed " +
+                  T +
+                  L"\\Tree\n"
+                  L"Enum keys in " +
+                  T +
+                  L"\\Tree\n"
+                  L"Right changed A\n"
+                  L"Enum keys in A\n"
+                  L"Deleted A\n"
+                  L"Deleted " +
+                  T + L"\\Tree\n\n",
+              printed.out);
+    EXPECT_EQ(L"", printed.err);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Tree");
+    verify_key(HKEY_LOCAL_MACHINE, T);
+}
+
+TEST_F(DeleteKeyTest, SubkeysThatDenyTheAdministratorAreTakenOverAndDeleted)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Guarded\\One\\Deep");
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Guarded\\Two", L"v", L"x");
+    deny_everyone(HKEY_LOCAL_MACHINE, T + L"\\Guarded\\One\\Deep");
+    deny_everyone(HKEY_LOCAL_MACHINE, T + L"\\Guarded\\One");
+    deny_everyone(HKEY_LOCAL_MACHINE, T + L"\\Guarded\\Two");
+    verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Guarded\\One");
+    verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Guarded\\Two");
+
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Guarded", 1, 0);
+    EXPECT_EQ(0u, printed.result);
+    EXPECT_EQ(L"", printed.err);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Guarded");
+}
+
+TEST_F(DeleteKeyTest, ATopKeyThatCannotBeReadIsSkipped)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Closed");
+    deny_everyone(HKEY_LOCAL_MACHINE, T + L"\\Closed");
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Closed", 1, 1);
+    EXPECT_EQ(0u, printed.result);
+    EXPECT_EQ(L"Access denied (skipping): " + T + L"\\Closed\n\n", printed.out);
+    verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Closed");
+}
+
+TEST_F(DeleteKeyTest, RemovalsUnderSystemNeedARestartOthersDoNot)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Soft");
+    Delete(HKEY_LOCAL_MACHINE, T + L"\\Soft", 1, 0);
+    EXPECT_EQ(0, RebootNeeded);
+
+    add_key(HKEY_LOCAL_MACHINE, S + L"\\Service");
+    Delete(HKEY_LOCAL_MACHINE, L"system\\VxTest\\Service", 0, 0);
+    EXPECT_EQ(0, RebootNeeded) << "show mode removes nothing";
+    Delete(HKEY_LOCAL_MACHINE, L"system\\VxTest\\Service", 1, 0);
+    EXPECT_EQ(1, RebootNeeded);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, S + L"\\Service");
+}
+
+TEST_F(DeleteKeyTest, ABrokenLinkGoesInClearModeAndStaysInShowMode)
+{
+    add_link(T + L"\\Broken", T + L"\\Gone");
+    Printed shown = Delete(HKEY_LOCAL_MACHINE, T + L"\\Broken", 0, 1);
+    EXPECT_EQ(0u, shown.result);
+    EXPECT_EQ(L"\n", shown.out);
+    verify_link(T + L"\\Broken");
+
+    Printed cleared = Delete(HKEY_LOCAL_MACHINE, T + L"\\Broken", 1, 0);
+    EXPECT_EQ(0u, cleared.result);
+    EXPECT_EQ(L"\n", cleared.out);
+    verify_link_nonexist(T + L"\\Broken");
+}
+
+TEST_F(DeleteKeyTest, APlantedLinkGoesAndItsTargetStaysAsItWas)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander\\Child", L"keep", L"me");
+    deny_everyone(HKEY_LOCAL_MACHINE, T + L"\\Bystander\\Child");
+    std::vector<BYTE> bystander = KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander");
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Vendor\\Keys", L"k", L"1");
+    add_link(T + L"\\Vendor\\Keys\\planted", T + L"\\Bystander");
+    add_link(T + L"\\Vendor\\back", T + L"\\Vendor");
+
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vendor", 1, 0);
+    EXPECT_EQ(0u, printed.result);
+    EXPECT_NE(std::wstring::npos, printed.out.find(L"Deleted link planted"));
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Vendor");
+    verify_link_nonexist(T + L"\\Vendor\\Keys\\planted");
+    EXPECT_EQ(bystander, KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander"));
+    verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Bystander\\Child");
+}
+
+TEST_F(DeleteKeyTest, ALinkAsTheKeyToDeleteGoesItselfOnly)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me");
+    std::vector<BYTE> bystander = KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander");
+    add_link(T + L"\\Vexa Lune", T + L"\\Bystander");
+
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vexa Lune", 1, 0);
+    EXPECT_EQ(0u, printed.result);
+    verify_link_nonexist(T + L"\\Vexa Lune");
+    verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me");
+    EXPECT_EQ(bystander, KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander"));
+}
+
+TEST_F(DeleteKeyTest, PathsThroughALinkOnTheWayWorkAsUsual)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Real\\Inner\\Leaf");
+    add_link(T + L"\\Via", T + L"\\Real");
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Via\\Inner", 1, 0);
+    EXPECT_EQ(0u, printed.result);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Real\\Inner");
+    verify_key(HKEY_LOCAL_MACHINE, T + L"\\Real");
+    verify_link(T + L"\\Via");
+}

@@ -1,0 +1,107 @@
+#include <string>
+
+#include "output_capture.h"
+#include "registry/registry.h"
+#include "registry_fixture.h"
+
+namespace {
+
+struct Listing {
+    DWORD result;
+    DWORD keys;
+    DWORD values;
+    std::wstring out;
+    std::wstring err;
+};
+
+Listing List(const std::wstring &path, const std::wstring &shown)
+{
+    HKEY key;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key));
+    OutputCapture capture;
+    Listing listing = {0, 0, 0, L"", L""};
+    listing.result = ListKeyContents(key, shown.c_str(), 0, &listing.keys, &listing.values);
+    RegCloseKey(key);
+    listing.out = capture.Out();
+    listing.err = capture.Err();
+    return listing;
+}
+
+}  // namespace
+
+typedef RegistryTest ListKeyContentsTest;
+
+TEST_F(ListKeyContentsTest, ValuesComeBeforeSubkeysOneLevelDeeper)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\P", L"a", L"1");
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\P", L"b", L"2");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\P\\Q");
+    Listing listing = List(T + L"\\P", L"P");
+    EXPECT_EQ(L"Key: P\n"
+              L"  ValName: a\n"
+              L"  ValName: b\n"
+              L"  Key: P\\Q\n",
+              listing.out);
+    EXPECT_EQ(0u, listing.result);
+    EXPECT_EQ(2u, listing.keys);
+    EXPECT_EQ(2u, listing.values);
+}
+
+TEST_F(ListKeyContentsTest, AnEmptyKeyIsOneLineAndTheDefaultValueHasNoName)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\E");
+    Listing empty = List(T + L"\\E", T + L"\\E");
+    EXPECT_EQ(L"Key: " + T + L"\\E\n", empty.out);
+    EXPECT_EQ(1u, empty.keys);
+    EXPECT_EQ(0u, empty.values);
+
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\D", L"", L"default");
+    EXPECT_EQ(L"Key: D\n  ValName: \n", List(T + L"\\D", L"D").out);
+}
+
+TEST_F(ListKeyContentsTest, DeepTreesCountEveryLevel)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\R\\A\\B\\C", L"v", L"x");
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\R\\A", L"w", L"x");
+    Listing listing = List(T + L"\\R", L"R");
+    EXPECT_EQ(L"Key: R\n"
+              L"  Key: R\\A\n"
+              L"    ValName: w\n"
+              L"    Key: R\\A\\B\n"
+              L"      Key: R\\A\\B\\C\n"
+              L"        ValName: v\n",
+              listing.out);
+    EXPECT_EQ(4u, listing.keys);
+    EXPECT_EQ(2u, listing.values);
+}
+
+TEST_F(ListKeyContentsTest, DisplayedPathsAreCutAt254Characters)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Long\\child");
+    std::wstring shown(250, L'x');
+    Listing listing = List(T + L"\\Long", shown);
+    EXPECT_EQ(L"Key: " + shown + L"\n  Key: " + shown + L"\\chi\n", listing.out);
+    EXPECT_EQ(2u, listing.keys);
+}
+
+TEST_F(ListKeyContentsTest, AChildNameOf255CharactersEndsTheEnumerationWithAReport)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\N\\" + std::wstring(255, L'n'));
+    Listing listing = List(T + L"\\N", L"N");
+    EXPECT_EQ(L"Key: N\n", listing.out);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), listing.result);
+    EXPECT_TRUE(HasReport(listing.err, L"RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.", ERROR_MORE_DATA));
+}
+
+TEST_F(ListKeyContentsTest, LinksAreShownNotFollowed)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Elsewhere", L"secret", L"x");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\L");
+    add_link(T + L"\\L\\away", T + L"\\Elsewhere");
+    add_link(T + L"\\L\\loop", T + L"\\L");
+    Listing listing = List(T + L"\\L", L"L");
+    EXPECT_NE(std::wstring::npos, listing.out.find(L"  Link: L\\away\n"));
+    EXPECT_NE(std::wstring::npos, listing.out.find(L"  Link: L\\loop\n"));
+    EXPECT_EQ(std::wstring::npos, listing.out.find(L"secret"));
+    EXPECT_EQ(3u, listing.keys);
+}

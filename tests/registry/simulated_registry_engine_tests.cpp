@@ -1,0 +1,106 @@
+// The engine where only the simulated machine can show it: the two registry
+// views of 64-bit Windows (Wine runs our 64-bit build natively), a token
+// without the take-ownership privilege (Wine gives owners WRITE_OWNER), and
+// deletions that fail on cue.
+#include <winsim/control.h>
+
+#include "driver/install_command.h"
+#include "driver/process_state.h"
+#include "driver/wgetopt.h"
+#include "output_capture.h"
+#include "registry_fixture.h"
+
+namespace {
+
+class SimulatedRegistryTest : public RegistryTest {
+  protected:
+    void UseWindows64()
+    {
+        winsim::SetMachineKind(winsim::MachineKind::Windows64);
+        EnableTakeOwnership();
+    }
+    // The same tree in both views, told apart by the value "view".
+    void AddTwins(const std::wstring &path)
+    {
+        add_sz(HKEY_LOCAL_MACHINE, path + L"\\A\\B", L"view", L"64", KEY_WOW64_64KEY);
+        add_sz(HKEY_LOCAL_MACHINE, path + L"\\A\\B", L"view", L"32", KEY_WOW64_32KEY);
+    }
+};
+
+}  // namespace
+
+TEST_F(SimulatedRegistryTest, The64BitPassWorksOnlyThe64BitView)
+{
+    UseWindows64();
+    AddTwins(L"SOFTWARE\\Vexa Lune");
+    std::vector<BYTE> twin = KeySecurity(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node\\Vexa Lune\\A");
+    RegViewFlag = KEY_WOW64_64KEY;
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", 1, 0);
+    EXPECT_EQ(0u, printed.result);
+    EXPECT_NE(std::wstring::npos, printed.out.find(L"ValName: view"));
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_64KEY);
+    verify_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune\\A\\B", L"view", L"32", KEY_WOW64_32KEY);
+    EXPECT_EQ(twin, KeySecurity(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node\\Vexa Lune\\A"));
+
+    RegViewFlag = 0;
+    EXPECT_EQ(0u, Delete(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", 1, 0).result);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_32KEY);
+}
+
+TEST_F(SimulatedRegistryTest, DelkeysAloneDeletesTheSettingsKeyFromBothViews)
+{
+    UseWindows64();
+    AddTwins(L"SOFTWARE\\Vexa Lune");
+    add_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune Other", L"keep", L"x", KEY_WOW64_64KEY);
+    const wchar_t *argv[] = {L"vxclean", L"-delkeys"};
+    woptind = 0;
+    ProgramName = argv[0];
+    OutputCapture capture;
+    EXPECT_EQ(0u, InstallCommand(2, argv));
+    capture.Stop();
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_64KEY);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_32KEY);
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune Other", KEY_WOW64_64KEY);
+    EXPECT_EQ(0, RebootNeeded);
+}
+
+TEST_F(SimulatedRegistryTest, WithoutTheTakeOwnershipPrivilegeAShutKeyIsReportedAndLeft)
+{
+    winsim::SetPrivilegeHeld(SE_TAKE_OWNERSHIP_NAME, false);
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Vendor\\Shut");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Vendor\\Open");
+    deny_everyone(HKEY_LOCAL_MACHINE, T + L"\\Vendor\\Shut");
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vendor", 1, 0);
+    EXPECT_NE(0u, printed.result);
+    EXPECT_TRUE(HasReport(printed.err, L"RegOpenKeyEx()", ERROR_ACCESS_DENIED));
+    EXPECT_NE(std::wstring::npos, printed.err.find(L":Can not ChangeRight: Shut\n"));
+    EXPECT_NE(std::wstring::npos, printed.err.find(L":Can not RegDeleteKey: " + T + L"\\Vendor\n"));
+    EXPECT_NE(std::wstring::npos, printed.err.find(L":Can not RecurseWipeRegTree: " + T + L"\\Vendor\n"));
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Vendor\\Open");
+    verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Vendor\\Shut");
+}
+
+TEST_F(SimulatedRegistryTest, AChildThatCannotBeDeletedKeepsItsParentButNotItsSiblings)
+{
+    add_key(HKEY_LOCAL_MACHINE, S + L"\\Parent\\A");
+    add_key(HKEY_LOCAL_MACHINE, S + L"\\Parent\\B");
+    add_key(HKEY_LOCAL_MACHINE, S + L"\\Parent\\C");
+    winsim::FailRegistryCall("RegDeleteKeyExW", 2, ERROR_ACCESS_DENIED);
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, S + L"\\Parent", 1, 0);
+    EXPECT_NE(0u, printed.result);
+    EXPECT_TRUE(HasReport(printed.err, L"Can not RegDeleteKey: B", ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(HasReport(printed.err, L"Can not RegDeleteKey: " + S + L"\\Parent", ERROR_ACCESS_DENIED));
+    verify_key(HKEY_LOCAL_MACHINE, S + L"\\Parent\\B");
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, S + L"\\Parent\\A");
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, S + L"\\Parent\\C");
+    EXPECT_EQ(1, RebootNeeded) << "a removal under SYSTEM was tried";
+}
+
+TEST_F(SimulatedRegistryTest, WithoutRegDeleteKeyExTheOldCallDeletes)
+{
+    winsim::RemoveExport("advapi32", "RegDeleteKeyExW");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Old\\Child");
+    EXPECT_EQ(0u, Delete(HKEY_LOCAL_MACHINE, T + L"\\Old", 1, 0).result);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Old");
+    EXPECT_EQ(0u, winsim::RegistryCallCount("RegDeleteKeyExW"));
+}

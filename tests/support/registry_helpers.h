@@ -1,0 +1,55 @@
+// Registry fixtures and checks made through Win32 calls, so that the same
+// test runs on the simulated machine and under Wine. Each check carries the
+// caller's file and line, so a failure points at the test's own line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "win32api.h"
+
+// A test's own keys live under these; they are emptied before each test.
+extern const wchar_t TEST_SOFTWARE[];  // "SOFTWARE\VxTest"
+extern const wchar_t TEST_SYSTEM[];    // "SYSTEM\VxTest"
+
+void EmptyTestKeys();
+// What the driver does before any pass; without it takeovers fail on Windows.
+void EnableTakeOwnership();
+
+void add_key_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);
+void add_value_(const char *file, int line, HKEY root, const std::wstring &path, const std::wstring &name, DWORD type,
+                const std::vector<BYTE> &data, REGSAM view = 0);
+void add_sz_(const char *file, int line, HKEY root, const std::wstring &path, const std::wstring &name,
+             const std::wstring &text, REGSAM view = 0);
+// A symbolic link at path to target, a path under HKEY_LOCAL_MACHINE.
+void add_link_(const char *file, int line, const std::wstring &path, const std::wstring &target);
+// Owner Administrators, and a DACL that refuses everyone everything.
+void deny_everyone_(const char *file, int line, HKEY root, const std::wstring &path);
+
+void verify_key_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);
+void verify_key_nonexist_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);
+void verify_link_(const char *file, int line, const std::wstring &path);
+void verify_link_nonexist_(const char *file, int line, const std::wstring &path);
+void verify_reg_(const char *file, int line, HKEY root, const std::wstring &path, const std::wstring &name, DWORD type,
+                 const std::vector<BYTE> &data, REGSAM view = 0);
+void verify_sz_(const char *file, int line, HKEY root, const std::wstring &path, const std::wstring &name,
+                const std::wstring &text, REGSAM view = 0);
+void verify_open_denied_(const char *file, int line, HKEY root, const std::wstring &path);
+
+#define add_key(...) add_key_(__FILE__, __LINE__, __VA_ARGS__)
+#define add_value(...) add_value_(__FILE__, __LINE__, __VA_ARGS__)
+#define add_sz(...) add_sz_(__FILE__, __LINE__, __VA_ARGS__)
+#define add_link(...) add_link_(__FILE__, __LINE__, __VA_ARGS__)
+#define deny_everyone(...) deny_everyone_(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_key(...) verify_key_(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_key_nonexist(...) verify_key_nonexist_(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_link(...) verify_link_(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_link_nonexist(...) verify_link_nonexist_(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_reg(...) verify_reg_(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_sz(...) verify_sz_(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_open_denied(...) verify_open_denied_(__FILE__, __LINE__, __VA_ARGS__)
+
+// The key's owner and DACL as a self-relative descriptor; empty when unreadable.
+std::vector<BYTE> KeySecurity(HKEY root, const std::wstring &path);
+// The data of a string as the registry stores it, terminator included.
+std::vector<BYTE> SzBytes(const std::wstring &text);

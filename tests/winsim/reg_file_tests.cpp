@@ -1,0 +1,144 @@
+// The registry editor's text form: what a test machine or a fixture is
+// written in, read back byte for byte.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include "registry_helpers.h"
+
+namespace {
+
+std::vector<BYTE> Bytes(std::initializer_list<int> values)
+{
+    std::vector<BYTE> bytes;
+    for (int value : values)
+        bytes.push_back(static_cast<BYTE>(value));
+    return bytes;
+}
+
+std::vector<BYTE> WideBytes(const std::wstring &text)
+{
+    const BYTE *start = reinterpret_cast<const BYTE *>(text.data());
+    return std::vector<BYTE>(start, start + text.size() * sizeof(wchar_t));
+}
+
+const std::wstring K = L"SOFTWARE\\Vexa Lune\\All \"types\"";
+
+void FreshMachine()
+{
+    winsim::ResetMachine();
+    winsim::SetMachineKind(winsim::MachineKind::Windows32);
+}
+
+void AddEveryKind()
+{
+    add_sz(HKEY_LOCAL_MACHINE, K, L"", L"default");
+    add_sz(HKEY_LOCAL_MACHINE, K, L"quote\"and\\slash", L"C:\\Program Files\\\"x\"");
+    add_sz(HKEY_LOCAL_MACHINE, K, L"\x0418\x043C\x044F", L"\x0417\x043D\x0430\x0447\x0435\x043D\x0438\x0435");
+    add_value(HKEY_LOCAL_MACHINE, K, L"no terminator", REG_SZ, WideBytes(L"abc"));
+    add_value(HKEY_LOCAL_MACHINE, K, L"odd", REG_SZ, Bytes({0x41, 0, 0, 0, 0x42}));
+    add_value(HKEY_LOCAL_MACHINE, K, L"expand", REG_EXPAND_SZ, WideBytes(std::wstring(L"%SystemRoot%\\x\0", 16)));
+    add_value(HKEY_LOCAL_MACHINE, K, L"multi", REG_MULTI_SZ, WideBytes(std::wstring(L"a\0bb\0\0", 6)));
+    add_value(HKEY_LOCAL_MACHINE, K, L"multi unclosed", REG_MULTI_SZ, WideBytes(std::wstring(L"a\0b", 3)));
+    add_value(HKEY_LOCAL_MACHINE, K, L"dword", REG_DWORD, Bytes({0x78, 0x56, 0x34, 0x12}));
+    add_value(HKEY_LOCAL_MACHINE, K, L"short dword", REG_DWORD, Bytes({1, 2}));
+    add_value(HKEY_LOCAL_MACHINE, K, L"qword", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
+    add_value(HKEY_LOCAL_MACHINE, K, L"binary", REG_BINARY, std::vector<BYTE>(100, 0xAB));
+    add_value(HKEY_LOCAL_MACHINE, K, L"empty", REG_NONE, std::vector<BYTE>());
+    add_value(HKEY_LOCAL_MACHINE, K, L"line\nbreak", REG_SZ, SzBytes(L"one\r\ntwo"));
+    add_key(HKEY_LOCAL_MACHINE, K + L"\\Empty child");
+    add_link(L"SOFTWARE\\Vexa Lune\\Link", L"SOFTWARE\\Vexa Lune\\All \"types\"");
+}
+
+void VerifyEveryKind(const char *file, int line)
+{
+    testing::ScopedTrace trace(file, line, "after a round trip");
+    verify_sz(HKEY_LOCAL_MACHINE, K, L"", L"default");
+    verify_sz(HKEY_LOCAL_MACHINE, K, L"quote\"and\\slash", L"C:\\Program Files\\\"x\"");
+    verify_sz(HKEY_LOCAL_MACHINE, K, L"\x0418\x043C\x044F", L"\x0417\x043D\x0430\x0447\x0435\x043D\x0438\x0435");
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"no terminator", REG_SZ, WideBytes(L"abc"));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"odd", REG_SZ, Bytes({0x41, 0, 0, 0, 0x42}));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"expand", REG_EXPAND_SZ, WideBytes(std::wstring(L"%SystemRoot%\\x\0", 16)));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"multi", REG_MULTI_SZ, WideBytes(std::wstring(L"a\0bb\0\0", 6)));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"multi unclosed", REG_MULTI_SZ, WideBytes(std::wstring(L"a\0b", 3)));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"dword", REG_DWORD, Bytes({0x78, 0x56, 0x34, 0x12}));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"short dword", REG_DWORD, Bytes({1, 2}));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"qword", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"binary", REG_BINARY, std::vector<BYTE>(100, 0xAB));
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"empty", REG_NONE, std::vector<BYTE>());
+    verify_reg(HKEY_LOCAL_MACHINE, K, L"line\nbreak", REG_SZ, SzBytes(L"one\r\ntwo"));
+    verify_key(HKEY_LOCAL_MACHINE, K + L"\\Empty child");
+    verify_link(L"SOFTWARE\\Vexa Lune\\Link");
+    verify_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune\\Link", L"", L"default");
+}
+
+}  // namespace
+
+TEST(WinsimRegFile, ImportExportImportKeepsEveryKeyTypeAndByte)
+{
+    FreshMachine();
+    AddEveryKind();
+    std::wstring first = winsim::ExportRegistry();
+
+    FreshMachine();
+    std::wstring reason;
+    ASSERT_TRUE(winsim::ImportRegistry(first, &reason)) << std::string(reason.begin(), reason.end());
+    VerifyEveryKind(__FILE__, __LINE__);
+    EXPECT_TRUE(first == winsim::ExportRegistry());
+}
+
+TEST(WinsimRegFile, TheFileIsUtf16WithAByteOrderMarkAndWrapsLongHex)
+{
+    FreshMachine();
+    AddEveryKind();
+    std::string path = testing::TempDir() + "winsim_registry.reg";
+    ASSERT_TRUE(winsim::ExportRegistryFile(path));
+    FILE *file = fopen(path.c_str(), "rb");
+    ASSERT_NE(nullptr, file);
+    unsigned char start[4] = {};
+    EXPECT_EQ(4u, fread(start, 1, 4, file));
+    fclose(file);
+    EXPECT_EQ(0xFF, start[0]);
+    EXPECT_EQ(0xFE, start[1]);
+    EXPECT_EQ('W', start[2]);
+    EXPECT_EQ(0, start[3]);
+    std::wstring text = winsim::ExportRegistry();
+    EXPECT_NE(std::wstring::npos, text.find(L"\"binary\"=hex:ab,ab,"));
+    EXPECT_NE(std::wstring::npos, text.find(L",\\\r\n  ab,"));
+    EXPECT_NE(std::wstring::npos, text.find(L"\"dword\"=dword:12345678\r\n"));
+    EXPECT_NE(std::wstring::npos, text.find(L"\"multi\"=hex(7):61,00,00,00,62,00,62,00,00,00,00,00\r\n"));
+
+    FreshMachine();
+    std::wstring reason;
+    ASSERT_TRUE(winsim::ImportRegistryFile(path, &reason));
+    VerifyEveryKind(__FILE__, __LINE__);
+}
+
+TEST(WinsimRegFile, HandWrittenFilesMayDeleteAndABadLineImportsNothing)
+{
+    FreshMachine();
+    std::wstring reason;
+    ASSERT_TRUE(winsim::ImportRegistry(L"Windows Registry Editor Version 5.00\n\n"
+                                       L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\B]\n"
+                                       L"\"s\"=\"x\"\n"
+                                       L"\"gone\"=\"y\"\n"
+                                       L"\"gone\"=-\n"
+                                       L"[HKEY_CURRENT_USER\\Software\\V]\n"
+                                       L"@=dword:00000001\n"
+                                       L"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\B]\n"
+                                       L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\C]\n",
+                                       &reason));
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\A\\B");
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\A\\C");
+    verify_reg(HKEY_CURRENT_USER, L"Software\\V", L"", REG_DWORD, Bytes({1, 0, 0, 0}));
+
+    EXPECT_FALSE(winsim::ImportRegistry(L"Windows Registry Editor Version 5.00\n"
+                                        L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\New]\n"
+                                        L"\"bad\"=dword:xyz\n",
+                                        &reason));
+    EXPECT_EQ(L"bad value line: \"bad\"=dword:xyz", reason);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\New");
+    EXPECT_FALSE(winsim::ImportRegistry(L"REGEDIT4\n", &reason));
+}

@@ -1,0 +1,198 @@
+// The simulated registry answers as Windows does where the program and its
+// tests rely on it; Wine differs on some of these (order, limits), so they
+// are checked here against Windows' documented behaviour.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include "registry_helpers.h"
+
+namespace {
+
+class WinsimRegistryTest : public testing::Test {
+  protected:
+    // A 32-bit machine unless a test asks for views: link targets and the
+    // helpers' paths then name the same keys.
+    void SetUp() override
+    {
+        winsim::ResetMachine();
+        winsim::SetMachineKind(winsim::MachineKind::Windows32);
+    }
+
+    std::vector<std::wstring> Subkeys(const std::wstring &path, REGSAM view = 0)
+    {
+        std::vector<std::wstring> names;
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+            return names;
+        wchar_t name[256];
+        DWORD length;
+        for (DWORD i = 0;
+             (length = 256, RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
+             ++i)
+            names.push_back(name);
+        RegCloseKey(key);
+        return names;
+    }
+
+    HKEY Open(const std::wstring &path, DWORD options = 0, REGSAM access = KEY_ALL_ACCESS)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), options, access, &key));
+        return key;
+    }
+
+    const std::wstring T = L"SOFTWARE\\VxTest";
+};
+
+}  // namespace
+
+TEST_F(WinsimRegistryTest, SubkeysSortAfterFoldingToUpperCaseValuesStayInCreationOrder)
+{
+    for (const wchar_t *name : {L"b", L"_x", L"A", L"Z", L"\x044F"})
+        add_key(HKEY_LOCAL_MACHINE, T + L"\\" + name);
+    EXPECT_EQ((std::vector<std::wstring>{L"A", L"b", L"Z", L"_x", L"\x044F"}), Subkeys(T));
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\B");
+    EXPECT_EQ(5u, Subkeys(T).size()) << "names are case-insensitive";
+
+    add_sz(HKEY_LOCAL_MACHINE, T, L"z", L"1");
+    add_sz(HKEY_LOCAL_MACHINE, T, L"a", L"2");
+    HKEY key = Open(T);
+    wchar_t name[16];
+    DWORD length = 16;
+    EXPECT_EQ(ERROR_SUCCESS, RegEnumValueW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_STREQ(L"z", name);
+    RegCloseKey(key);
+}
+
+TEST_F(WinsimRegistryTest, EnumerationSlidesOverDeletedItemsAndEndsWith259)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\a");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\b\\child");
+    HKEY key = Open(T);
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyW(key, L"b")) << "a key with subkeys stays";
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(key, L"a"));
+    wchar_t name[16];
+    DWORD length = 16;
+    EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_STREQ(L"b", name);
+    length = 16;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyExW(key, 1, name, &length, nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(key);
+}
+
+TEST_F(WinsimRegistryTest, KeyNamesStopAt255Characters)
+{
+    HKEY key;
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\" + std::wstring(256, L'n')).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\" + std::wstring(255, L'n'));
+    key = Open(T);
+    wchar_t name[255];
+    DWORD length = 255;
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(key);
+}
+
+TEST_F(WinsimRegistryTest, The32BitViewRedirectsSoftwareButNotItsSharedKeys)
+{
+    winsim::SetMachineKind(winsim::MachineKind::Windows64);
+    add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_32KEY);
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node\\Vexa Lune", KEY_WOW64_64KEY);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_64KEY);
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune");
+
+    add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID\\{1}");
+    add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\TypeLib\\{2}");
+    add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.vx");
+    add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography\\Services\\S");
+    add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\D");
+    add_key(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\vx");
+    EXPECT_EQ((std::vector<std::wstring>{L"CLSID", L"TypeLib"}),
+              Subkeys(L"SOFTWARE\\Classes\\Wow6432Node", KEY_WOW64_64KEY));
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.vx", KEY_WOW64_64KEY);
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography\\Services\\S", KEY_WOW64_64KEY);
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node\\Microsoft\\Cryptography\\Defaults\\D", KEY_WOW64_64KEY);
+    verify_key(HKEY_LOCAL_MACHINE, L"SYSTEM\\ControlSet001\\Services\\vx", KEY_WOW64_64KEY);
+    verify_key(HKEY_CLASSES_ROOT, L"CLSID\\{1}");
+    verify_key_nonexist(HKEY_CLASSES_ROOT, L"CLSID\\{1}", KEY_WOW64_64KEY);
+}
+
+TEST_F(WinsimRegistryTest, A32BitMachineHasOneView)
+{
+    add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_32KEY);
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_64KEY);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node");
+}
+
+TEST_F(WinsimRegistryTest, LinksAreFollowedUnlessOpenedAsLinks)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Target", L"v", L"x");
+    add_link(T + L"\\Link", T + L"\\Target");
+    verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Link", L"v", L"x");
+    verify_link(T + L"\\Link");
+    add_link(T + L"\\Broken", T + L"\\Gone");
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Broken");
+
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_LOCAL_MACHINE, (T + L"\\Link").c_str()));
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Target");
+    verify_link(T + L"\\Link");
+
+    typedef LONG(WINAPI * ZwDeleteKeyFunction)(HANDLE);
+    ZwDeleteKeyFunction zwDeleteKey = reinterpret_cast<ZwDeleteKeyFunction>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll"), "ZwDeleteKey")));
+    HKEY link = Open(T + L"\\Link", REG_OPTION_OPEN_LINK);
+    EXPECT_EQ(0, zwDeleteKey(link));
+    EXPECT_EQ(ERROR_KEY_DELETED, RegDeleteValueW(link, L"SymbolicLinkValue"));
+    RegCloseKey(link);
+    verify_link_nonexist(T + L"\\Link");
+}
+
+TEST_F(WinsimRegistryTest, TheDaclDecidesTheOwnerKeepsReadControlAndWriteDac)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Shut\\Inside");
+    deny_everyone(HKEY_LOCAL_MACHINE, T + L"\\Shut");
+    verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Shut");
+    HKEY key;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Shut").c_str(), 0, READ_CONTROL | WRITE_DAC, &key));
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Shut").c_str(), 0, WRITE_OWNER, &key));
+    EnableTakeOwnership();
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Shut").c_str(), 0, WRITE_OWNER, &key));
+    RegCloseKey(key);
+    verify_key(HKEY_LOCAL_MACHINE, T + L"\\Shut\\Inside");
+}
+
+TEST_F(WinsimRegistryTest, NewSubkeysInheritExactlyTheInheritableEntries)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\P");
+    std::vector<BYTE> parent = KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\P");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\P\\Child");
+    std::vector<BYTE> child = KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\P\\Child");
+    BOOL present, defaulted;
+    PACL parentAcl, childAcl;
+    GetSecurityDescriptorDacl(parent.data(), &present, &parentAcl, &defaulted);
+    GetSecurityDescriptorDacl(child.data(), &present, &childAcl, &defaulted);
+    ASSERT_EQ(parentAcl->AceCount, childAcl->AceCount);
+    ACE_HEADER *ace;
+    GetAce(childAcl, 0, reinterpret_cast<LPVOID *>(&ace));
+    EXPECT_TRUE(ace->AceFlags & INHERITED_ACE);
+}
+
+TEST_F(WinsimRegistryTest, CallsAreCountedAndFailOnCue)
+{
+    add_key(HKEY_LOCAL_MACHINE, T);
+    unsigned before = winsim::RegistryCallCount("RegOpenKeyExW");
+    winsim::FailRegistryCall("RegOpenKeyExW", before + 2, ERROR_NOT_ENOUGH_MEMORY);
+    HKEY key;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_NOT_ENOUGH_MEMORY, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
+    RegCloseKey(key);
+    EXPECT_EQ(before + 3, winsim::RegistryCallCount("RegOpenKeyExW"));
+}

@@ -1,0 +1,74 @@
+// Deleting keys: RegDeleteKeyW, and the entry points looked up at run time,
+// RegDeleteKeyExW of advapi32 and ZwDeleteKey of ntdll.
+#include "reg_api_delete.h"
+
+#include "../machine.h"
+#include "reg_access.h"
+#include "reg_calls.h"
+#include "reg_handles.h"
+#include "wow64_view.h"
+
+namespace winsim {
+namespace {
+
+const LONG STATUS_ACCESS_DENIED = static_cast<LONG>(0xC0000022);
+const LONG STATUS_INVALID_HANDLE = static_cast<LONG>(0xC0000008);
+const LONG STATUS_CANNOT_DELETE = static_cast<LONG>(0xC0000121);
+const LONG STATUS_KEY_DELETED = static_cast<LONG>(0xC000017C);
+
+// Links on the way and at the end are followed: deleting a link's name
+// deletes its target, as on Windows.
+LONG DeleteInView(HKEY hKey, LPCWSTR lpSubKey, REGSAM view)
+{
+    KeyHandle parent;
+    if (LONG status = LookUpKey(hKey, &parent))
+        return status;
+    if (!lpSubKey)
+        return ERROR_INVALID_PARAMETER;
+    KeyPath path = parent.path;
+    for (const std::wstring &name : SplitPath(lpSubKey))
+        path.push_back(name);
+    KeyPtr key;
+    if (LONG status = WalkPath(ViewPath(path, view), false, &key))
+        return status;
+    if (!AccessGranted(key->security, DELETE) || !key->subkeys.empty() || !key->parent)
+        return ERROR_ACCESS_DENIED;
+    DetachKey(*key);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG WINAPI SimRegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
+{
+    if (LONG fault = EnterRegistryCall("RegDeleteKeyExW"))
+        return fault;
+    return DeleteInView(hKey, lpSubKey, samDesired & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
+}
+
+LONG WINAPI SimZwDeleteKey(HANDLE KeyHandle)
+{
+    if (LONG fault = EnterRegistryCall("ZwDeleteKey"))
+        return fault;
+    winsim::KeyHandle handle;
+    LONG status = LookUpKey(static_cast<HKEY>(KeyHandle), &handle);
+    if (status == ERROR_KEY_DELETED)
+        return STATUS_KEY_DELETED;
+    if (status != ERROR_SUCCESS || !TheMachine().keyHandles.count(static_cast<HKEY>(KeyHandle)))
+        return STATUS_INVALID_HANDLE;
+    if (!(handle.access & DELETE))
+        return STATUS_ACCESS_DENIED;
+    if (!handle.key->subkeys.empty())
+        return STATUS_CANNOT_DELETE;
+    DetachKey(*handle.key);
+    return 0;
+}
+
+}  // namespace winsim
+
+LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
+{
+    if (LONG fault = winsim::EnterRegistryCall("RegDeleteKeyW"))
+        return fault;
+    return winsim::DeleteInView(hKey, lpSubKey, 0);
+}

@@ -1,0 +1,109 @@
+// Reading, writing and deleting values, byte for byte as given.
+#include <cstring>
+
+#include "../machine.h"
+#include "reg_calls.h"
+#include "reg_handles.h"
+
+using namespace winsim;
+
+namespace {
+
+LONG KeyWithRight(HKEY hKey, ACCESS_MASK right, KeyHandle *handle)
+{
+    if (LONG status = LookUpKey(hKey, handle))
+        return status;
+    return (handle->access & right) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// Data into the caller's buffer, or the size it needs.
+LONG CopyData(const std::vector<BYTE> &data, BYTE *lpData, LPDWORD lpcbData)
+{
+    if (!lpcbData)
+        return lpData ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+    DWORD size = static_cast<DWORD>(data.size());
+    if (lpData && *lpcbData < size) {
+        *lpcbData = size;
+        return ERROR_MORE_DATA;
+    }
+    if (lpData && size)
+        std::memcpy(lpData, data.data(), size);
+    *lpcbData = size;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD, LPDWORD lpType,
+                          BYTE *lpData, LPDWORD lpcbData)
+{
+    if (LONG fault = EnterRegistryCall("RegEnumValueW"))
+        return fault;
+    KeyHandle handle;
+    if (LONG status = KeyWithRight(hKey, KEY_QUERY_VALUE, &handle))
+        return status;
+    if (!lpValueName || !lpcchValueName)
+        return ERROR_INVALID_PARAMETER;
+    if (dwIndex >= handle.key->values.size())
+        return ERROR_NO_MORE_ITEMS;
+    const RegValue &value = handle.key->values[dwIndex];
+    if (value.name.size() >= *lpcchValueName)
+        return ERROR_MORE_DATA;
+    std::wmemcpy(lpValueName, value.name.c_str(), value.name.size() + 1);
+    *lpcchValueName = static_cast<DWORD>(value.name.size());
+    if (lpType)
+        *lpType = value.type;
+    return CopyData(value.data, lpData, lpcbData);
+}
+
+LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, BYTE *lpData, LPDWORD lpcbData)
+{
+    if (LONG fault = EnterRegistryCall("RegQueryValueExW"))
+        return fault;
+    KeyHandle handle;
+    if (LONG status = KeyWithRight(hKey, KEY_QUERY_VALUE, &handle))
+        return status;
+    const RegValue *value = FindValue(*handle.key, lpValueName ? lpValueName : L"");
+    if (!value)
+        return ERROR_FILE_NOT_FOUND;
+    if (lpType)
+        *lpType = value->type;
+    return CopyData(value->data, lpData, lpcbData);
+}
+
+LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData, DWORD cbData)
+{
+    if (LONG fault = EnterRegistryCall("RegSetValueExW"))
+        return fault;
+    KeyHandle handle;
+    if (LONG status = KeyWithRight(hKey, KEY_SET_VALUE, &handle))
+        return status;
+    std::wstring name = lpValueName ? lpValueName : L"";
+    if (name.size() > MAX_VALUE_NAME || (cbData && !lpData))
+        return ERROR_INVALID_PARAMETER;
+    std::vector<BYTE> data(lpData, lpData + cbData);
+    if (RegValue *existing = FindValue(*handle.key, name)) {
+        existing->type = dwType;
+        existing->data = data;
+    } else {
+        handle.key->values.push_back(RegValue{name, dwType, data});
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
+{
+    if (LONG fault = EnterRegistryCall("RegDeleteValueW"))
+        return fault;
+    KeyHandle handle;
+    if (LONG status = KeyWithRight(hKey, KEY_SET_VALUE, &handle))
+        return status;
+    std::vector<RegValue> &values = handle.key->values;
+    for (auto value = values.begin(); value != values.end(); ++value) {
+        if (SameName(value->name, lpValueName ? lpValueName : L"")) {
+            values.erase(value);
+            return ERROR_SUCCESS;
+        }
+    }
+    return ERROR_FILE_NOT_FOUND;
+}

@@ -1,0 +1,19 @@
+// Open registry keys: what a handle names, by which path, with which rights.
+#pragma once
+
+#include "reg_key.h"
+
+namespace winsim {
+
+struct KeyHandle {
+    KeyPtr key;
+    KeyPath path;  // the path as opened, before the view was applied
+    ACCESS_MASK access;
+};
+
+// ERROR_INVALID_HANDLE for an unknown handle, ERROR_KEY_DELETED when the key is gone.
+LONG LookUpKey(HKEY handle, KeyHandle *found);
+HKEY OpenKeyHandle(const KeyHandle &handle);
+bool CloseKeyHandle(HKEY handle);
+
+}  // namespace winsim
