@@ -1,6 +1,10 @@
 // The host program's start-up, in the place of the Windows runtime's: the
-// arguments arrive as UTF-8 and are handed to wmain as wide strings.
+// arguments arrive as UTF-8 and are handed to wmain as wide strings. The
+// machine lives in the folder that WINSIM_MACHINE names, or is a fresh one.
 #include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -20,7 +24,20 @@ int main(int argc, char **argv)
         wideArgv.push_back(&argument[0]);
     wideArgv.push_back(nullptr);
 
+    const char *folder = std::getenv("WINSIM_MACHINE");
+    std::wstring reason;
+    if (folder && !winsim::LoadMachineFolder(folder, &reason)) {
+        std::fprintf(stderr, "winsim: cannot load the machine in %s: %s\n", folder,
+                     winsim::EncodeUtf8(reason.c_str()).c_str());
+        return 2;
+    }
     winsim::SetConsoleAttached(isatty(STDOUT_FILENO) != 0);
     winsim::SetTerminalAnswersDialogs(true);
-    return wmain(argc, wideArgv.data());
+    int status = wmain(argc, wideArgv.data());
+    fflush(stdout);
+    if (folder && !winsim::SaveMachineFolder(folder)) {
+        std::fprintf(stderr, "winsim: cannot save the machine in %s\n", folder);
+        return 2;
+    }
+    return status;
 }

@@ -39,6 +39,11 @@ bool ImportRegistry(const std::wstring &text, std::wstring *reason);
 bool ExportRegistryFile(const std::string &path);
 bool ImportRegistryFile(const std::string &path, std::wstring *reason);
 
+// The host program's machine folder: "machine.txt" (the kind of Windows) and
+// "registry.reg". A missing file means a fresh part of a 64-bit machine.
+bool LoadMachineFolder(const std::string &folder, std::wstring *reason);
+bool SaveMachineFolder(const std::string &folder);
+
 // Console behind the standard output handle.
 void SetConsoleAttached(bool attached);
 void SetConsoleOutputCodePage(UINT codePage);
