@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <aclapi.h>
+#include <objbase.h>
 
 // The runtime converts wide text to the console's code page chosen by setlocale.
 inline int PutWideText(const wchar_t *text, FILE *stream)

@@ -26,3 +26,19 @@ DWORD ChangeRight(HKEY hParent, LPCWSTR lpSubKey);
 // Prints the key as an indented tree of keys and value names, and counts them.
 DWORD ListKeyContents(HKEY hKey, LPCWSTR lpPath, DWORD dwDepth, DWORD *lpKeyCount, DWORD *lpValueCount);
 DWORD ListKeyValues(HKEY hKey, DWORD dwDepth, DWORD *lpValueCount);
+
+// Searches the tree at lpName under hParent for keys whose name contains
+// lpKeyNameMatch, or that hold a value whose name contains lpValNameMatch or a
+// REG_SZ value whose text contains lpValDataMatch (absent patterns are not
+// tested); reports each and, in mode 1, deletes it whole. Without fRecurse
+// only the start key and its direct subkeys are tested.
+DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR lpKeyNameMatch,
+                           LPCWSTR lpValNameMatch, LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn, BOOL fRecurse);
+// The whole-tree search under HKEY_LOCAL_MACHINE.
+DWORD WipeMatchingKeys(LPCWSTR lpSubKey, LPCWSTR lpKeyNameMatch, LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn);
+DWORD CountMatchingValueNames(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount);
+DWORD CountMatchingValueData(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount);
+
+// Reports, and in mode 1 deletes, the values of one key whose names contain
+// lpPattern; the key and its other values stay.
+DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD dwMode, DWORD fWarn);

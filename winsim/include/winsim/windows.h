@@ -434,3 +434,27 @@ void WINAPI BuildExplicitAccessWithNameW(PEXPLICIT_ACCESS_W pExplicitAccess, LPW
                                          DWORD AccessPermissions, ACCESS_MODE AccessMode, DWORD Inheritance);
 DWORD WINAPI SetEntriesInAclW(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_W pListOfExplicitEntries, PACL OldAcl,
                               PACL *NewAcl);
+
+// COM identifiers
+typedef LONG HRESULT;
+typedef struct _GUID {
+    uint32_t Data1;
+    uint16_t Data2;
+    uint16_t Data3;
+    uint8_t Data4[8];
+} GUID, IID, CLSID;
+typedef IID *LPIID;
+typedef const IID &REFIID;
+typedef wchar_t OLECHAR;
+typedef OLECHAR *LPOLESTR;
+typedef const OLECHAR *LPCOLESTR;
+#define S_OK ((HRESULT)0L)
+#define E_OUTOFMEMORY ((HRESULT)0x8007000EL)
+#define E_INVALIDARG ((HRESULT)0x80070057L)
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
+
+HRESULT WINAPI IIDFromString(LPCOLESTR lpsz, LPIID lpiid);
+HRESULT WINAPI StringFromIID(REFIID rclsid, LPOLESTR *lplpsz);
+LPVOID WINAPI CoTaskMemAlloc(size_t cb);
+void WINAPI CoTaskMemFree(LPVOID pv);

@@ -1,0 +1,66 @@
+#include <cstdlib>
+#include <cwchar>
+
+#include "driver/process_state.h"
+#include "registry/registry.h"
+#include "report/console_text.h"
+#include "report/report.h"
+
+namespace {
+
+const DWORD VALUE_NAME_CHARS = 16383;
+const DWORD MODE_REMOVE = 1;
+
+}  // namespace
+
+DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD dwMode, DWORD fWarn)
+{
+    PrintOut(L"Searching for ValName: %ls\\*%ls*\n", lpSubKey, lpPattern);
+    wchar_t *name = static_cast<wchar_t *>(malloc(VALUE_NAME_CHARS * sizeof(wchar_t)));
+    if (!name)
+        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
+
+    DWORD result = 0;
+    HKEY key;
+    LONG status = RegOpenKeyExW(hRoot, lpSubKey, 0, KEY_ALL_ACCESS | RegViewFlag, &key);
+    if (status != ERROR_SUCCESS) {
+        PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n",
+                 lpSubKey);
+    } else {
+        bool found = false;
+        DWORD index = 0;
+        DWORD length;
+        while ((length = VALUE_NAME_CHARS, status = RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr,
+                                                                  nullptr)) == ERROR_SUCCESS) {
+            if (wcsstr(name, lpPattern)) {
+                found = true;
+                PrintOut(L"ValName: %ls\\%ls\n", lpSubKey, name);
+                if (fWarn)
+                    result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
+                if (dwMode == MODE_REMOVE) {
+                    LONG deleted = RegDeleteValueW(key, name);
+                    if (deleted == ERROR_SUCCESS) {
+                        if (IsSystemPath(lpSubKey))
+                            RebootNeeded = 1;
+                        // The next value has slid into this place.
+                        continue;
+                    }
+                    result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(deleted), REPORT_ALL,
+                                          "Can not RegDeleteValue (%S\\%S)", lpSubKey, name);
+                }
+            }
+            ++index;
+        }
+        if (status != ERROR_NO_MORE_ITEMS)
+            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                  "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+        if (!found)
+            PrintOut(L"Matching ValName not exist: %ls\\*%ls*\n", lpSubKey, lpPattern);
+        if ((status = RegCloseKey(key)) != ERROR_SUCCESS)
+            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                  "Can not RegCloseKey: %S", lpSubKey);
+    }
+    PrintOut(L"\n");
+    free(name);
+    return result;
+}

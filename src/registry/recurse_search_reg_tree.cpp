@@ -1,0 +1,164 @@
+#include <cstdlib>
+#include <cwchar>
+
+#include "driver/process_state.h"
+#include "registry/registry.h"
+#include "report/console_text.h"
+#include "report/report.h"
+
+namespace {
+
+const DWORD NAME_CHARS = 255;
+const DWORD MODE_REMOVE = 1;
+
+struct Search {
+    LPCWSTR lpKeyNameMatch;
+    LPCWSTR lpValNameMatch;
+    LPCWSTR lpValDataMatch;
+    DWORD dwMode;
+    DWORD fWarn;
+    BOOL fRecurse;
+};
+
+void PrintIndent(DWORD depth)
+{
+    for (DWORD i = 0; i < depth; ++i)
+        PrintOut(L"  ");
+}
+
+LPCWSTR Shown(LPCWSTR pattern)
+{
+    return pattern ? pattern : L"";
+}
+
+DWORD CloseKey(HKEY key, LPCWSTR lpName)
+{
+    LONG status = RegCloseKey(key);
+    return status == ERROR_SUCCESS ? 0
+                                   : ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                                 "Can not RegCloseKey: %S", lpName);
+}
+
+// Which pattern the key matches, or null. A link is matched by its own name
+// only: what it holds is not the target's.
+LPCWSTR MatchedPattern(HKEY key, LPCWSTR lpName, bool link, const Search &search, DWORD *result)
+{
+    if (search.lpKeyNameMatch && wcsstr(lpName, search.lpKeyNameMatch))
+        return L"lpKeyNameMatch";
+    if (link)
+        return nullptr;
+    DWORD count = 0;
+    if (search.lpValNameMatch) {
+        *result = CountMatchingValueNames(key, search.lpValNameMatch, &count);
+        if (count > 0)
+            return L"lpValNameMatch";
+    } else if (search.lpValDataMatch) {
+        *result |= CountMatchingValueData(key, search.lpValDataMatch, &count);
+        if (count > 0)
+            return L"lpValDataMatch";
+    }
+    return nullptr;
+}
+
+// A matched key is reported and, in remove mode, deleted whole (a link goes
+// itself, its target stays); its subtree is not searched.
+DWORD HandleMatch(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, HKEY key, LPCWSTR pattern, const Search &search)
+{
+    PrintIndent(dwDepth);
+    PrintOut(L"%ls\n", lpName);
+    PrintIndent(dwDepth);
+    PrintOut(L"^^^ %ls\n", pattern);
+    DWORD result = CloseKey(key, lpName);
+    if (search.fWarn)
+        result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
+    if (search.dwMode == MODE_REMOVE) {
+        if (RecurseWipeRegTree(hParent, lpName) != 0)
+            result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RecurseWipeRegTree: %S", lpName);
+        if (IsSystemPath(lpName))
+            RebootNeeded = 1;
+    }
+    return result;
+}
+
+DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &search)
+{
+    wchar_t *name = static_cast<wchar_t *>(malloc(NAME_CHARS * sizeof(wchar_t)));
+    if (!name) {
+        RegCloseKey(key);
+        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
+    }
+    DWORD result = 0;
+    if (search.fRecurse || dwDepth == 0) {
+        DWORD index = 0;
+        LONG status;
+        DWORD length;
+        while ((length = NAME_CHARS, status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr,
+                                                            nullptr)) == ERROR_SUCCESS) {
+            // The chain of keys that leads to each match.
+            if (index == 0) {
+                PrintIndent(dwDepth);
+                PrintOut(L"%ls\n", lpName);
+            }
+            result |= RecurseSearchRegTree(key, name, dwDepth + 1, search.lpKeyNameMatch, search.lpValNameMatch,
+                                           search.lpValDataMatch, search.dwMode, search.fWarn, search.fRecurse);
+            // A deleted subkey's place is taken by the next one. The probe opens
+            // a link as itself, so a broken one counts as still there.
+            HKEY probe;
+            LONG probed = RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_READ | RegViewFlag, &probe);
+            if (probed == ERROR_SUCCESS) {
+                result |= CloseKey(probe, name);
+                ++index;
+            } else if (probed == ERROR_ACCESS_DENIED) {
+                ++index;
+            }
+        }
+        if (status != ERROR_NO_MORE_ITEMS)
+            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                  "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+    }
+    result |= CloseKey(key, lpName);
+    free(name);
+    return result;
+}
+
+}  // namespace
+
+DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR lpKeyNameMatch,
+                           LPCWSTR lpValNameMatch, LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn, BOOL fRecurse)
+{
+    Search search = {lpKeyNameMatch, lpValNameMatch, lpValDataMatch, dwMode, fWarn, fRecurse};
+    DWORD result = 0;
+    HKEY key;
+    // Below the start key, links are opened as themselves and never searched:
+    // one may lead back up the tree or out of it.
+    DWORD options = dwDepth == 0 ? 0 : REG_OPTION_OPEN_LINK;
+    LONG status = RegOpenKeyExW(hParent, lpName, options, KEY_READ | RegViewFlag, &key);
+    if (status != ERROR_SUCCESS) {
+        PrintIndent(dwDepth);
+        PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n", lpName);
+    } else {
+        if (dwDepth == 0)
+            PrintOut(L"Searching for\n    KeyName: '%ls'\n or ValName: '%ls'\n or ValData: '%ls'\n in '%ls'\n",
+                     Shown(lpKeyNameMatch), Shown(lpValNameMatch), Shown(lpValDataMatch), lpName);
+        bool link = dwDepth > 0 && IsRegistryLink(key);
+        LPCWSTR pattern = MatchedPattern(key, lpName, link, search, &result);
+        if (pattern) {
+            result |= HandleMatch(hParent, lpName, dwDepth, key, pattern, search);
+        } else if (link) {
+            PrintIndent(dwDepth);
+            PrintOut(L"%ls (link, not followed)\n", lpName);
+            result |= CloseKey(key, lpName);
+        } else {
+            result |= SearchSubkeys(key, lpName, dwDepth, search);
+        }
+    }
+    if (dwDepth == 0)
+        PrintOut(L"\n");
+    return result;
+}
+
+DWORD WipeMatchingKeys(LPCWSTR lpSubKey, LPCWSTR lpKeyNameMatch, LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn)
+{
+    return RecurseSearchRegTree(HKEY_LOCAL_MACHINE, lpSubKey, 0, lpKeyNameMatch, nullptr, lpValDataMatch, dwMode, fWarn,
+                                TRUE);
+}
