@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "file_system_state.h"
 #include "winsim/control.h"
 
 namespace winsim {
@@ -33,6 +34,8 @@ struct Machine {
 
     DWORD restartError = 0;
     std::vector<RestartRequest> restartRequests;
+
+    FileSystem files;
 };
 
 Machine &TheMachine();

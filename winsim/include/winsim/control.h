@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "winsim/files_control.h"
 #include "winsim/windows.h"
 
 namespace winsim {

@@ -182,3 +182,5 @@ BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD dwReason);
 // console's code page; the host writes it as UTF-8 bytes, whatever the locale,
 // so that every stream keeps one (byte) orientation beside narrow writers.
 int winsim_fputws(const wchar_t *text, FILE *stream);
+
+#include "winsim/files.h"
