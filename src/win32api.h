@@ -7,6 +7,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// SHGetFolderPathW, PathAddBackslashW
+#include <shlobj.h>
+#include <shlwapi.h>
 
 // The runtime converts wide text to the console's code page chosen by setlocale.
 inline int PutWideText(const wchar_t *text, FILE *stream)

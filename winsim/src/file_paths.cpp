@@ -16,7 +16,7 @@ const wchar_t CURRENT_FOLDER[] = L"C:\\";
 const wchar_t SYSTEM_FOLDER[] = L"C:\\WINDOWS\\SYSTEM32";
 const wchar_t WOW64_SYSTEM_FOLDER[] = L"C:\\Windows\\SysWOW64";
 // Folders under the system folder that every process sees unredirected.
-const wchar_t *const redirectionExempt[] = {L"CATROOT", L"CATROOT2", L"DRIVERSTORE",
+const wchar_t *const redirectionExempt[] = {L"CATROOT",      L"CATROOT2", L"DRIVERSTORE",
                                             L"DRIVERS\\ETC", L"LOGFILES", L"SPOOL"};
 
 bool IsSeparator(wchar_t c)
