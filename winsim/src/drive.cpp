@@ -12,7 +12,7 @@ namespace {
 // The folders that a fresh 64-bit Windows has, which the product's targets
 // and our temporary files lie under.
 const char *const standardFolders[] = {
-    "Windows/System32",
+    "Windows/System32/drivers/etc",
     "Windows/SysWOW64",
     "Windows/inf",
     "Windows/Temp",

@@ -29,5 +29,8 @@ struct PendingRename {
 const std::vector<PendingRename> &PendingFileRenames();
 // 0: MoveFileExW records at restart; otherwise it fails with this code.
 void SetPendingRenameError(DWORD error);
+// What Windows does with the records as it starts again: deletes each file
+// and each folder that is empty by then, in order, and forgets the records.
+void CarryOutPendingFileRenames();
 
 }  // namespace winsim
