@@ -76,6 +76,9 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
 {
     ResolvedPath item;
     DWORD error = ResolvePath(lpFileName, item);
+    // A name that ends in a backslash names a folder, never a file.
+    if (!error && item.trailingBackslash)
+        error = item.exists ? ERROR_ACCESS_DENIED : ERROR_INVALID_NAME;
     bool wantsWrite = (dwDesiredAccess & WRITE_ACCESS) != 0;
     if (!error && item.exists) {
         DWORD attributes = AttributesOf(item.status);
