@@ -7,6 +7,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// SHGetFolderPathW, PathAddBackslashW
+#include <shlobj.h>
+#include <shlwapi.h>
 
 #include <aclapi.h>
 #include <objbase.h>

@@ -3,14 +3,40 @@
 #include <clocale>
 
 #ifndef _WIN32
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
 #include <winsim/control.h>
+
+namespace {
+
+// The host folder of the current simulated machine, removed with the next one.
+std::string machineFolder;
+
+void RemoveMachineFolder()
+{
+    std::error_code error;
+    if (!machineFolder.empty())
+        std::filesystem::remove_all(machineFolder, error);
+    machineFolder.clear();
+}
+
+}  // namespace
 #endif
 
 void StartFreshMachine()
 {
 #ifndef _WIN32
+    static bool removeAtExit = (std::atexit(RemoveMachineFolder), true);
+    (void)removeAtExit;
+    RemoveMachineFolder();
+    std::string pattern = (std::filesystem::temp_directory_path() / "vxsim-XXXXXX").string();
+    if (mkdtemp(&pattern[0]))
+        machineFolder = pattern;
     winsim::ResetMachine();
     winsim::SetMachineKind(winsim::MachineKind::Windows32);
+    winsim::SetMachineFolder(machineFolder);
 #endif
 }
 

@@ -3,7 +3,8 @@
 #pragma once
 
 // On the host: a new simulated machine, 32-bit Windows, like the native view
-// that a 64-bit process sees under Wine.
+// that a 64-bit process sees under Wine, with its drive C: in a new temporary
+// folder.
 void StartFreshMachine();
 // Whether the calling thread sees the file system without WOW64 redirection;
 // only the simulated machine can tell, elsewhere it is false.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "file_system_state.h"
 #include "registry/reg_handles.h"
 #include "winsim/control.h"
 
@@ -45,6 +46,8 @@ struct Machine {
 
     DWORD restartError = 0;
     std::vector<RestartRequest> restartRequests;
+
+    FileSystem files;
 };
 
 Machine &TheMachine();

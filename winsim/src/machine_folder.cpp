@@ -1,5 +1,5 @@
-// The host program's machine, kept in a folder between runs: its kind and
-// its registry. Each file is written beside the old one and renamed over it,
+// The host program's machine, kept in a folder between runs: its kind, its
+// registry and its drive C:, the folder "C". Each file is written beside the old one and renamed over it,
 // so that a crash never leaves half a machine.
 #include <cstdio>
 #include <string>
@@ -47,6 +47,7 @@ bool LoadMachineFolder(const std::string &folder, std::wstring *reason)
         return false;
     ResetMachine();
     SetMachineKind(kind);
+    SetMachineFolder(folder);
     std::string registry = folder + REGISTRY_FILE;
     if (FILE *file = std::fopen(registry.c_str(), "rb")) {
         std::fclose(file);

@@ -1,5 +1,6 @@
 // The process token: an administrator's, holding every privilege unless a
 // test takes one away; privileges start disabled, as on Windows.
+#include "file_system.h"
 #include "machine.h"
 
 namespace {
@@ -78,7 +79,8 @@ BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE 
 
 BOOL WINAPI CloseHandle(HANDLE hObject)
 {
-    if (TheMachine().openTokens.erase(hObject) == 0) {
+    // Tokens and files share the handle numbers.
+    if (TheMachine().openTokens.erase(hObject) == 0 && !CloseFileHandle(hObject)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

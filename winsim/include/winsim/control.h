@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "winsim/files_control.h"
 #include "winsim/windows.h"
 
 namespace winsim {
@@ -39,8 +40,9 @@ bool ImportRegistry(const std::wstring &text, std::wstring *reason);
 bool ExportRegistryFile(const std::string &path);
 bool ImportRegistryFile(const std::string &path, std::wstring *reason);
 
-// The host program's machine folder: "machine.txt" (the kind of Windows) and
-// "registry.reg". A missing file means a fresh part of a 64-bit machine.
+// The host program's machine folder: "machine.txt" (the kind of Windows),
+// "registry.reg" and the folder "C", drive C:. A missing one means a fresh
+// part of a 64-bit machine.
 bool LoadMachineFolder(const std::string &folder, std::wstring *reason);
 bool SaveMachineFolder(const std::string &folder);
 

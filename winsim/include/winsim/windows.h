@@ -458,3 +458,4 @@ HRESULT WINAPI IIDFromString(LPCOLESTR lpsz, LPIID lpiid);
 HRESULT WINAPI StringFromIID(REFIID rclsid, LPOLESTR *lplpsz);
 LPVOID WINAPI CoTaskMemAlloc(size_t cb);
 void WINAPI CoTaskMemFree(LPVOID pv);
+#include "winsim/files.h"

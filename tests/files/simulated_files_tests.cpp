@@ -1,0 +1,115 @@
+// What Wine cannot show: it has no junctions, lets a folder be renamed while
+// a file in it is open, drops read-only on folders, cannot fail to record a
+// deletion at restart, and carries the records out only in a new session.
+#include <algorithm>
+
+#include <winsim/control.h>
+
+#include "files/files.h"
+#include "files_fixture.h"
+
+namespace {
+
+class SimulatedFilesTest : public FilesTest {};
+
+}  // namespace
+
+TEST_F(SimulatedFilesTest, JunctionsAreRemovedAsLinksAndTheirTargetsStay)
+{
+    std::wstring target = Work(L"Users data");
+    MakeFolder(target);
+    MakeFile(target + L"\\keys.dat");
+    std::wstring d = Work(L"D");
+    MakeFolder(d);
+    MakeFile(d + L"\\a.dll");
+    ASSERT_TRUE(winsim::MakeJunction((d + L"\\J").c_str(), target.c_str()));
+    std::wstring linkedFolder = Work(L"Linked");
+    ASSERT_TRUE(winsim::MakeJunction(linkedFolder.c_str(), target.c_str()));
+
+    Outcome inside = Capture([&] { return DeleteTreeIfExists(d.c_str(), 1, 0); });
+    EXPECT_EQ(0u, inside.result);
+    EXPECT_NE(std::wstring::npos, inside.out.find(L"RecurseWipeTree: " + d + L"\\J\nLink, not followed: " + d +
+                                                  L"\\J\nDeleted dir: " + d + L"\\J\n"));
+    EXPECT_EQ(std::wstring::npos, inside.out.find(L"keys.dat"));
+    EXPECT_FALSE(Exists(d));
+
+    Outcome itself = Capture([&] { return DeleteTreeIfExists(linkedFolder.c_str(), 1, 0); });
+    EXPECT_EQ(0u, itself.result);
+    EXPECT_EQ(L"Link, not followed: " + linkedFolder + L"\nDeleted dir: " + linkedFolder + L"\n", itself.out);
+    EXPECT_FALSE(Exists(linkedFolder));
+    EXPECT_EQ(std::vector<std::wstring>{L"keys.dat"}, Listing(target));
+}
+
+TEST_F(SimulatedFilesTest, AfterTheRestartNothingOfATreeWithAFileInUseIsLeft)
+{
+    std::wstring d = Work(L"D");
+    MakeFolder(d);
+    MakeFolder(d + L"\\S");
+    MakeFolder(d + L"\\S\\T");
+    MakeInUse(d + L"\\S\\T\\b.dll");
+    MakeFile(d + L"\\S\\csp77.tmp");  // a leftover of an earlier run
+
+    Outcome outcome = Capture([&] { return DeleteTreeIfExists(d.c_str(), 1, 0); });
+    EXPECT_EQ(0u, outcome.result);
+    EXPECT_EQ(1u, TmpNames(Work()).size());
+    winsim::CarryOutPendingFileRenames();
+    EXPECT_TRUE(Listing(Work()).empty());
+}
+
+TEST_F(SimulatedFilesTest, FolderHoldingALockedFileIsScheduledUnderItsOwnName)
+{
+    std::wstring d = Work(L"D");
+    MakeFolder(d);
+    MakeFile(d + L"\\vxssl.dll");
+    Lock(d + L"\\vxssl.dll");
+
+    Outcome outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
+    EXPECT_NE(0u, outcome.result);
+    EXPECT_NE(std::wstring::npos, outcome.out.find(L"Failed to delete: " + d + L"\\vxssl.dll\n"));
+    EXPECT_NE(std::wstring::npos, outcome.out.find(L"Failed to rename " + d +
+                                                   L" to TmpName.\nMarked to delete on "
+                                                   L"reboot dir: " +
+                                                   d + L"\n"));
+    EXPECT_TRUE(Exists(d + L"\\vxssl.dll"));
+    std::vector<PendingRecord> records = NewPendingRenames();
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(Recorded(d), records[0].from);
+}
+
+TEST_F(SimulatedFilesTest, ReadOnlyFolderIsClearedAndRemoved)
+{
+    std::wstring d = Work(L"D");
+    MakeFolder(d);
+    MakeFolder(d + L"\\S");
+    ASSERT_TRUE(SetFileAttributesW((d + L"\\S").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_FALSE(RemoveDirectoryW((d + L"\\S").c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+
+    Outcome outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
+    EXPECT_EQ(0u, outcome.result);
+    EXPECT_FALSE(Exists(d));
+}
+
+TEST_F(SimulatedFilesTest, RecordsThatCannotBeMadeAreReportedAndCountAsFailures)
+{
+    std::wstring d = Work(L"D");
+    MakeFolder(d);
+    MakeInUse(d + L"\\b.dll");
+    winsim::SetPendingRenameError(ERROR_ACCESS_DENIED);
+
+    Outcome outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
+    EXPECT_NE(0u, outcome.result);
+    EXPECT_NE(std::wstring::npos, outcome.out.find(L"Failed to delete: " + d + L"\\b.dll\n"));
+    // The file stays under its temporary name, the folder was moved aside.
+    std::vector<std::wstring> top = TmpNames(Work());
+    ASSERT_EQ(1u, top.size());
+    std::wstring moved = Work(top[0]);
+    std::vector<std::wstring> inside = TmpNames(moved);
+    ASSERT_EQ(1u, inside.size());
+    std::vector<std::wstring> messages = ReportMessages(outcome.err);
+    ASSERT_EQ(3u, messages.size());
+    EXPECT_EQ(L"MoveFileEx from file: " + d + L"\\" + inside[0] + L" to NULL fail.", messages[0]);
+    EXPECT_EQ(L"MoveFileEx: " + moved + L"\\" + inside[0] + L" to NULL fail.", messages[1]);
+    EXPECT_EQ(L"MoveFileEx: " + moved + L" to NULL fail.", messages[2]);
+    EXPECT_TRUE(NewPendingRenames().empty());
+}

@@ -1,0 +1,163 @@
+// Open files: share modes as Windows checks them, reading and writing through
+// a host descriptor that stays with the file when it is renamed.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "file_system.h"
+
+namespace winsim {
+namespace {
+
+const DWORD READ_ACCESS = GENERIC_READ | 0x0001 | 0x0020;    // FILE_READ_DATA, FILE_EXECUTE
+const DWORD WRITE_ACCESS = GENERIC_WRITE | 0x0002 | 0x0004;  // FILE_WRITE_DATA, FILE_APPEND_DATA
+
+bool Refuses(DWORD access, DWORD share)
+{
+    return ((access & READ_ACCESS) && !(share & FILE_SHARE_READ)) ||
+           ((access & WRITE_ACCESS) && !(share & FILE_SHARE_WRITE)) ||
+           ((access & DELETE) && !(share & FILE_SHARE_DELETE));
+}
+
+OpenFile *FindOpenFile(HANDLE handle)
+{
+    auto found = TheMachine().files.openFiles.find(handle);
+    return found == TheMachine().files.openFiles.end() ? nullptr : &found->second;
+}
+
+}  // namespace
+
+DWORD ShareConflict(NodeId node, DWORD access, DWORD share)
+{
+    for (const auto &entry : TheMachine().files.openFiles) {
+        const OpenFile &open = entry.second;
+        if (!(open.node < node) && !(node < open.node) && (Refuses(access, open.share) || Refuses(open.access, share)))
+            return ERROR_SHARING_VIOLATION;
+    }
+    return 0;
+}
+
+bool HasOpenFilesUnder(const std::string &hostFolder)
+{
+    if (TheMachine().files.openFiles.empty())
+        return false;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(hostFolder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        struct stat status;
+        if (lstat(it->path().c_str(), &status) != 0)
+            continue;
+        for (const auto &entry : TheMachine().files.openFiles) {
+            NodeId node = NodeOf(status);
+            if (!(entry.second.node < node) && !(node < entry.second.node))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CloseFileHandle(HANDLE handle)
+{
+    OpenFile *open = FindOpenFile(handle);
+    if (!open)
+        return false;
+    close(open->descriptor);
+    TheMachine().files.openFiles.erase(handle);
+    return true;
+}
+
+}  // namespace winsim
+
+using namespace winsim;
+
+HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
+                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE)
+{
+    ResolvedPath item;
+    DWORD error = ResolvePath(lpFileName, item);
+    // A name that ends in a backslash names a folder, never a file.
+    if (!error && item.trailingBackslash)
+        error = item.exists ? ERROR_ACCESS_DENIED : ERROR_INVALID_NAME;
+    bool wantsWrite = (dwDesiredAccess & WRITE_ACCESS) != 0;
+    if (!error && item.exists) {
+        DWORD attributes = AttributesOf(item.status);
+        if (dwCreationDisposition == CREATE_NEW)
+            error = ERROR_FILE_EXISTS;
+        else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            error = ERROR_ACCESS_DENIED;
+        else if ((attributes & FILE_ATTRIBUTE_READONLY) &&
+                 (wantsWrite || dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING))
+            error = ERROR_ACCESS_DENIED;
+        else if (wantsWrite && TheMachine().files.loadedImages.count(NodeOf(item.status)))
+            error = ERROR_SHARING_VIOLATION;
+        else
+            error = ShareConflict(NodeOf(item.status), dwDesiredAccess, dwShareMode);
+    } else if (!error && (dwCreationDisposition == OPEN_EXISTING || dwCreationDisposition == TRUNCATE_EXISTING)) {
+        error = ERROR_FILE_NOT_FOUND;
+    }
+    if (error) {
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    }
+
+    int flags = wantsWrite ? ((dwDesiredAccess & READ_ACCESS) ? O_RDWR : O_WRONLY) : O_RDONLY;
+    if (!item.exists)
+        flags |= O_CREAT;
+    if (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING)
+        flags |= O_TRUNC | (wantsWrite ? 0 : O_RDWR);
+    int descriptor = open(item.host.c_str(), flags, 0644);
+    struct stat status;
+    if (descriptor < 0 || fstat(descriptor, &status) != 0) {
+        if (descriptor >= 0)
+            close(descriptor);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!item.exists)
+        KeepAttributes(NodeOf(status), (dwFlagsAndAttributes & 0xFFFF) | FILE_ATTRIBUTE_ARCHIVE);
+    HANDLE handle = reinterpret_cast<HANDLE>(TheMachine().nextHandle += 4);
+    TheMachine().files.openFiles[handle] = OpenFile{NodeOf(status), dwDesiredAccess, dwShareMode, descriptor};
+    // Windows says when an existing file was opened by a call that may create.
+    bool mayCreate = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
+    SetLastError(item.exists && mayCreate ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return handle;
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED)
+{
+    OpenFile *open = FindOpenFile(hFile);
+    if (!open || !(open->access & READ_ACCESS)) {
+        SetLastError(open ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    DWORD total = 0;
+    while (total < nNumberOfBytesToRead) {
+        ssize_t got = read(open->descriptor, static_cast<char *>(lpBuffer) + total, nNumberOfBytesToRead - total);
+        if (got <= 0)
+            break;
+        total += static_cast<DWORD>(got);
+    }
+    if (lpNumberOfBytesRead)
+        *lpNumberOfBytesRead = total;
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED)
+{
+    OpenFile *open = FindOpenFile(hFile);
+    if (!open || !(open->access & WRITE_ACCESS)) {
+        SetLastError(open ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    ssize_t written = write(open->descriptor, lpBuffer, nNumberOfBytesToWrite);
+    if (written < 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (lpNumberOfBytesWritten)
+        *lpNumberOfBytesWritten = static_cast<DWORD>(written);
+    return TRUE;
+}
