@@ -20,8 +20,8 @@ wchar_t *ReadText(HKEY hKey, LPCWSTR lpName, DWORD size, DWORD *result)
     }
     LONG status = RegQueryValueExW(hKey, lpName, nullptr, nullptr, reinterpret_cast<BYTE *>(text), &size);
     if (status != ERROR_SUCCESS) {
-        *result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                               "RegQueryValueEx failed");
+        *result |=
+            ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "RegQueryValueEx failed");
         free(text);
         return nullptr;
     }
@@ -39,8 +39,9 @@ DWORD CountMatchingValueNames(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount)
     DWORD count = 0;
     LONG status;
     DWORD length;
-    for (DWORD index = 0; (length = VALUE_NAME_CHARS, status = RegEnumValueW(hKey, index, name, &length, nullptr,
-                                                                             nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
+    for (DWORD index = 0;
+         (length = VALUE_NAME_CHARS,
+         status = RegEnumValueW(hKey, index, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
          ++index)
         if (wcsstr(name, lpPattern))
             ++count;
@@ -61,8 +62,9 @@ DWORD CountMatchingValueData(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount)
     DWORD count = 0;
     LONG status;
     DWORD length;
-    for (DWORD index = 0; (length = VALUE_NAME_CHARS, status = RegEnumValueW(hKey, index, name, &length, nullptr,
-                                                                             nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
+    for (DWORD index = 0;
+         (length = VALUE_NAME_CHARS,
+         status = RegEnumValueW(hKey, index, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
          ++index) {
         DWORD type;
         DWORD size;

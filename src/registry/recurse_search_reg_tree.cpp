@@ -123,8 +123,8 @@ DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &searc
 
 }  // namespace
 
-DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR lpKeyNameMatch,
-                           LPCWSTR lpValNameMatch, LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn, BOOL fRecurse)
+DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR lpKeyNameMatch, LPCWSTR lpValNameMatch,
+                           LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn, BOOL fRecurse)
 {
     Search search = {lpKeyNameMatch, lpValNameMatch, lpValDataMatch, dwMode, fWarn, fRecurse};
     DWORD result = 0;

@@ -32,8 +32,8 @@ DWORD ListKeyValues(HKEY hKey, DWORD dwDepth, DWORD *lpValueCount);
 // REG_SZ value whose text contains lpValDataMatch (absent patterns are not
 // tested); reports each and, in mode 1, deletes it whole. Without fRecurse
 // only the start key and its direct subkeys are tested.
-DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR lpKeyNameMatch,
-                           LPCWSTR lpValNameMatch, LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn, BOOL fRecurse);
+DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR lpKeyNameMatch, LPCWSTR lpValNameMatch,
+                           LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn, BOOL fRecurse);
 // The whole-tree search under HKEY_LOCAL_MACHINE.
 DWORD WipeMatchingKeys(LPCWSTR lpSubKey, LPCWSTR lpKeyNameMatch, LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn);
 DWORD CountMatchingValueNames(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount);
