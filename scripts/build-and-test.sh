@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds the host build, the
-# 32-bit release exe and the 64-bit Windows build, and runs every test: the
-# host suites, the release exe's inspection, and the Windows suites under Wine.
+# fuzz targets, the 32-bit release exe and the 64-bit Windows build, and runs
+# every test: the host suites, the fuzzers, the release exe's inspection, and
+# the Windows suites under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -16,6 +17,11 @@ echo "== Host build (winsim)"
 cmake -S . -B build/host -DVXCLEAN_WERROR=ON >/dev/null
 cmake --build build/host -j "$jobs"
 (cd build/host && ctest -V)
+
+echo "== Fuzzing (clang, sanitizers)"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -DVXCLEAN_TESTS=OFF -DVXCLEAN_FUZZ=ON >/dev/null
+cmake --build build/fuzz -j "$jobs" --target unpack_fuzzer
+(cd build/fuzz && ctest -V)
 
 echo "== Release exe (i686)"
 cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \

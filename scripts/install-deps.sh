@@ -2,7 +2,7 @@
 # Installs the Debian packages that the builds and tests need, if missing.
 set -euo pipefail
 
-packages=(cmake make g++ googletest clang-format
+packages=(cmake make g++ googletest clang-format clang libclang-rt-14-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64)
 
 missing=()

@@ -63,6 +63,11 @@ HKEY OpenForCheck(HKEY root, const std::wstring &path, REGSAM view, LONG *status
 
 }  // namespace
 
+void RemoveTestTree(HKEY root, const std::wstring &path)
+{
+    ForceDeleteTree(root, path);
+}
+
 void EmptyTestKeys()
 {
     ForceDeleteTree(HKEY_LOCAL_MACHINE, TEST_SOFTWARE);

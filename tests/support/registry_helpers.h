@@ -13,6 +13,8 @@ extern const wchar_t TEST_SOFTWARE[];  // "SOFTWARE\VxTest"
 extern const wchar_t TEST_SYSTEM[];    // "SYSTEM\VxTest"
 
 void EmptyTestKeys();
+// Deletes a tree that a test made, whatever its DACLs and links.
+void RemoveTestTree(HKEY root, const std::wstring &path);
 // What the driver does before any pass; without it takeovers fail on Windows.
 void EnableTakeOwnership();
 

@@ -1,0 +1,22 @@
+// Windows Installer registrations: the packed GUID text of installer key
+// names, and removal of a product's registrations or of every product under
+// an upgrade code.
+#pragma once
+
+#include "win32api.h"
+
+// Packed text: 32 upper-case hexadecimal digits, the GUID's bytes in memory
+// order, each written low nibble first. lpOut holds at least 33 characters.
+HRESULT BEStringFromCLSID(LPWSTR lpOut, GUID guid);
+// The plain text, the registry form without braces and hyphens; only exactly
+// 32 hexadecimal digits are accepted, anything else is E_INVALIDARG.
+HRESULT CLSIDFromHexString(LPCWSTR lpText, GUID *lpGuid);
+HRESULT CLSIDFromBEString(LPCWSTR lpText, GUID *lpGuid);
+
+DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn);
+DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn);
+// 0 with the upgrade code stored; 259 when no upgrade code lists the product
+// but a location was opened; 2 when none was; else a failure code.
+DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode);
+// 0 with the first product listed under the upgrade code; nonzero otherwise.
+DWORD FindProductByUpgradeCode(GUID upgradeCode, GUID *lpProductCode);

@@ -1,0 +1,22 @@
+// Where Windows Installer records products, all under HKEY_LOCAL_MACHINE.
+#pragma once
+
+#include "win32api.h"
+
+extern const wchar_t FEATURES_LOCATION[];
+extern const wchar_t PRODUCTS_LOCATION[];
+extern const wchar_t USERDATA_PRODUCTS_LOCATION[];
+extern const wchar_t COMPONENTS_LOCATION[];
+extern const wchar_t UNINSTALL_LOCATION[];
+extern const wchar_t FOLDERS_LOCATION[];
+
+// The two places that list products by upgrade code, searched in this order.
+const int UPGRADE_CODE_LOCATION_COUNT = 2;
+extern const wchar_t *const UPGRADE_CODE_LOCATIONS[UPGRADE_CODE_LOCATION_COUNT];
+
+const size_t LOCATION_PATH_CHARS = 260;
+const DWORD INSTALLER_NAME_CHARS = 16384;
+
+// lpLocation followed by lpName in a buffer of LOCATION_PATH_CHARS
+// characters, or of INSTALLER_NAME_CHARS for the long form.
+void LocationPath(wchar_t *lpPath, size_t cchPath, LPCWSTR lpLocation, LPCWSTR lpName);

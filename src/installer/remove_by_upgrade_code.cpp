@@ -1,0 +1,46 @@
+#include <cstring>
+
+#include "installer/installer.h"
+#include "report/console_text.h"
+
+namespace {
+
+// More products under one upgrade code than anyone installs.
+const int MAX_PRODUCTS = 256;
+
+bool AlreadyHandled(const GUID *handled, int count, const GUID &product)
+{
+    for (int i = 0; i < count; ++i)
+        if (memcmp(&handled[i], &product, sizeof product) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+// Each product found is handed to RemoveProduct once; the loop ends when the
+// search finds nothing new, which is at once in report mode and whenever a
+// removal leaves its product listed.
+DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn)
+{
+    GUID upgradeCode;
+    HRESULT parsed = IIDFromString(lpUpgradeCode, &upgradeCode);
+    if (FAILED(parsed))
+        return static_cast<DWORD>(parsed);
+
+    DWORD result = 0;
+    GUID handled[MAX_PRODUCTS];
+    int count = 0;
+    GUID product;
+    while (count < MAX_PRODUCTS && FindProductByUpgradeCode(upgradeCode, &product) == 0 &&
+           !AlreadyHandled(handled, count, product)) {
+        LPOLESTR productCode;
+        if (FAILED(StringFromIID(product, &productCode)))
+            break;
+        PrintOut(L"UpgradeCode %ls lists product %ls\n", lpUpgradeCode, productCode);
+        result |= RemoveProduct(productCode, dwMode, fWarn);
+        CoTaskMemFree(productCode);
+        handled[count++] = product;
+    }
+    return result;
+}

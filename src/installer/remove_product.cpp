@@ -1,0 +1,64 @@
+#include <initializer_list>
+
+#include "installer/installer.h"
+#include "installer/installer_locations.h"
+#include "registry/registry.h"
+#include "report/console_text.h"
+
+namespace {
+
+const DWORD NOT_LISTED = ERROR_NO_MORE_ITEMS;
+
+}  // namespace
+
+DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
+{
+    GUID product;
+    HRESULT parsed = IIDFromString(lpProductCode, &product);
+    if (FAILED(parsed))
+        return static_cast<DWORD>(parsed);
+    wchar_t packed[38];
+    HRESULT packing = BEStringFromCLSID(packed, product);
+    if (packing != S_OK)
+        return static_cast<DWORD>(packing);
+
+    DWORD result = 0;
+    wchar_t path[LOCATION_PATH_CHARS];
+    for (LPCWSTR location : {FEATURES_LOCATION, PRODUCTS_LOCATION, USERDATA_PRODUCTS_LOCATION}) {
+        LocationPath(path, LOCATION_PATH_CHARS, location, packed);
+        result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
+    }
+    // A component key lists the products that share the component: one that
+    // names this product goes whole, one level below the Components key.
+    result |= RecurseSearchRegTree(HKEY_LOCAL_MACHINE, COMPONENTS_LOCATION, 0, nullptr, packed, nullptr, dwMode, fWarn,
+                                   FALSE);
+
+    // These lines run on into the first line that the engine prints.
+    LocationPath(path, LOCATION_PATH_CHARS, UNINSTALL_LOCATION, lpProductCode);
+    PrintOut(L"%ls", path);
+    result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
+    PrintOut(L"%ls", FOLDERS_LOCATION);
+    result |= DeleteValuesByName(HKEY_LOCAL_MACHINE, FOLDERS_LOCATION, lpProductCode, dwMode, fWarn);
+
+    GUID upgradeCode;
+    if (FindUpgradeCodeByProduct(product, &upgradeCode) != 0)
+        return result;
+    wchar_t packedUpgradeCode[38];
+    result |= static_cast<DWORD>(BEStringFromCLSID(packedUpgradeCode, upgradeCode));
+    for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
+        LocationPath(path, LOCATION_PATH_CHARS, location, packedUpgradeCode);
+        PrintOut(L"%ls%ls", location, path);
+        result |= DeleteValuesByName(HKEY_LOCAL_MACHINE, path, packed, dwMode, fWarn);
+    }
+
+    // The upgrade code's keys go only once no upgrade code lists the product.
+    GUID stillListed;
+    if (FindUpgradeCodeByProduct(product, &stillListed) != NOT_LISTED)
+        return result;
+    for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
+        LocationPath(path, LOCATION_PATH_CHARS, location, packedUpgradeCode);
+        PrintOut(L"%ls%ls", location, path);
+        result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
+    }
+    return result;
+}

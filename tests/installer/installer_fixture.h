@@ -1,0 +1,41 @@
+// Installer registrations written as Windows Installer writes them: packed
+// product and upgrade codes, the S-1-5-18 user data, components that hold
+// values of several products, the Uninstall entry and the installer folders.
+#pragma once
+
+#include <string>
+
+#include "registry_fixture.h"
+
+struct Product {
+    std::wstring code;    // registry form, {XXXXXXXX-...}
+    std::wstring packed;  // its installer key name
+};
+
+// Products and upgrade codes of the tests, with their packed forms worked out
+// by hand, so that the codec under test does not check itself.
+extern const Product P1, P2, P3;
+extern const Product U1, U2;
+
+extern const std::wstring FEATURES, PRODUCTS, USERDATA_PRODUCTS, COMPONENTS, UNINSTALL, FOLDERS;
+extern const std::wstring UPGRADE_CODES_1, UPGRADE_CODES_2;
+
+class InstallerTest : public RegistryTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Everything an installation of the product leaves; the component key is
+    // shared with `sharer` when given.
+    void Install(const Product &product, const std::wstring &component, const Product *sharer = nullptr);
+    void ListUnder(const Product &upgradeCode, const Product &product, const std::wstring &location);
+    Printed Remove(const Product &product, DWORD mode, DWORD warn);
+    Printed RemoveByUpgrade(const Product &upgradeCode, DWORD mode, DWORD warn);
+    void VerifyInstalled(const char *file, int line, const Product &product, const std::wstring &component);
+    void VerifyRemoved(const char *file, int line, const Product &product, const std::wstring &component);
+
+  private:
+    void RemoveFixtures();
+};
+
+#define verify_installed(...) VerifyInstalled(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_removed(...) VerifyRemoved(__FILE__, __LINE__, __VA_ARGS__)
