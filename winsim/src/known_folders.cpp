@@ -32,6 +32,9 @@ const Variable variables[] = {
 const wchar_t *ValueOf(const std::wstring &name)
 {
     std::wstring upper = Uppercase(name);
+    auto set = TheMachine().environment.find(upper);
+    if (set != TheMachine().environment.end())
+        return set->second.first ? set->second.second.c_str() : nullptr;
     for (const Variable &variable : variables)
         if (upper == variable.name)
             return TheMachine().kind == MachineKind::Windows64 ? variable.windows64 : variable.windows32;
@@ -42,6 +45,30 @@ const wchar_t *ValueOf(const std::wstring &name)
 }  // namespace winsim
 
 using namespace winsim;
+
+BOOL WINAPI SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue)
+{
+    if (!lpName || !*lpName || std::wcschr(lpName, L'=')) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    TheMachine().environment[Uppercase(lpName)] = {lpValue != nullptr, lpValue ? lpValue : L""};
+    return TRUE;
+}
+
+DWORD WINAPI GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize)
+{
+    const wchar_t *value = ValueOf(lpName);
+    if (!value) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
+    DWORD length = static_cast<DWORD>(std::wcslen(value));
+    if (!lpBuffer || length >= nSize)
+        return length + 1;
+    std::wmemcpy(lpBuffer, value, length + 1);
+    return length;
+}
 
 DWORD WINAPI ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize)
 {

@@ -39,6 +39,9 @@ struct Machine {
     std::vector<Dialog> dialogsShown;
     bool terminalAnswersDialogs = false;
 
+    // Variables the process set, by upper-case name; a deleted one is absent.
+    std::map<std::wstring, std::pair<bool, std::wstring>> environment;
+
     KeyPtr registry = FreshRegistry(MachineKind::Windows64);
     std::map<HKEY, KeyHandle> keyHandles;
     std::map<std::string, unsigned> registryCallCounts;
