@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds the host build, the
-# fuzz targets, the 32-bit release exe and the 64-bit Windows build, and runs
-# every test: the host suites, the fuzzers, the release exe's inspection, and
-# the Windows suites under Wine.
+# Installs what is missing, checks the formatting, builds the host build (also
+# under the sanitizers), the fuzz targets, the 32-bit release exe and the
+# 64-bit Windows build, and runs every test: the host suites, the fuzzers, the
+# release exe's inspection, and the Windows suites under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,6 +17,11 @@ echo "== Host build (winsim)"
 cmake -S . -B build/host -DVXCLEAN_WERROR=ON >/dev/null
 cmake --build build/host -j "$jobs"
 (cd build/host && ctest -V)
+
+echo "== Host build under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/sanitize -DVXCLEAN_WERROR=ON -DVXCLEAN_SANITIZE=ON >/dev/null
+cmake --build build/sanitize -j "$jobs"
+(cd build/sanitize && ctest --output-on-failure)
 
 echo "== Fuzzing (clang, sanitizers)"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DVXCLEAN_TESTS=OFF -DVXCLEAN_FUZZ=ON >/dev/null
