@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <winsim/control.h>
 
 #include "plan/plan_data.h"
@@ -280,22 +281,22 @@ void InstallFiles()
 void InstallSystemStructure(REGSAM view)
 {
     for (const wchar_t *key : {
-             L"SOFTWARE\Microsoft\Cryptography\Defaults\Provider Types",
-             L"SOFTWARE\Microsoft\Cryptography\Calais\SmartCards",
-             L"SOFTWARE\Microsoft\Cryptography\OID\EncodingType 0\CertDllVerifyCertificateChainPolicy",
-             L"SOFTWARE\Microsoft\Cryptography\OID\EncodingType 1\CryptDllConvertPublicKeyInfo",
-             L"SOFTWARE\Microsoft\Cryptography\OID\EncodingType 1\CryptDllEncodeObject",
-             L"SOFTWARE\Microsoft\Cryptography\OID\EncodingType 1\CryptMsgDllImportKeyTrans",
-             L"SOFTWARE\Microsoft\Cryptography\OID\EncodingType 1\CryptDllFormatObject",
-             L"SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths",
-             L"SOFTWARE\Microsoft\Windows NT\CurrentVersion\Winlogon\Notify",
-             L"SOFTWARE\Microsoft\Windows NT\CurrentVersion\Svchost",
-             L"SOFTWARE\Microsoft\Office\Excel\Addins",
-             L"SOFTWARE\Microsoft\Office\Word\Addins",
-             L"SOFTWARE\Microsoft\Office\14.0\Outlook\Security\AdditionalSmimeCapsAlgs",
-             L"SOFTWARE\Microsoft\Windows\CurrentVersion\Control Panel\Extended "
-             L"Properties\{305CA226-D286-468E-B848-2B2E8E697B74} 2",
-             L"SOFTWARE\Microsoft\MMC\NodeTypes",
+             L"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider Types",
+             L"SOFTWARE\\Microsoft\\Cryptography\\Calais\\SmartCards",
+             L"SOFTWARE\\Microsoft\\Cryptography\\OID\\EncodingType 0\\CertDllVerifyCertificateChainPolicy",
+             L"SOFTWARE\\Microsoft\\Cryptography\\OID\\EncodingType 1\\CryptDllConvertPublicKeyInfo",
+             L"SOFTWARE\\Microsoft\\Cryptography\\OID\\EncodingType 1\\CryptDllEncodeObject",
+             L"SOFTWARE\\Microsoft\\Cryptography\\OID\\EncodingType 1\\CryptMsgDllImportKeyTrans",
+             L"SOFTWARE\\Microsoft\\Cryptography\\OID\\EncodingType 1\\CryptDllFormatObject",
+             L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+             L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify",
+             L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Svchost",
+             L"SOFTWARE\\Microsoft\\Office\\Excel\\Addins",
+             L"SOFTWARE\\Microsoft\\Office\\Word\\Addins",
+             L"SOFTWARE\\Microsoft\\Office\\14.0\\Outlook\\Security\\AdditionalSmimeCapsAlgs",
+             L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Extended "
+             L"Properties\\{305CA226-D286-468E-B848-2B2E8E697B74} 2",
+             L"SOFTWARE\\Microsoft\\MMC\\NodeTypes",
          })
         add_key(HKEY_LOCAL_MACHINE, key, view);
     for (const wchar_t *key : {L"TypeLib", L"Interface"})
@@ -306,14 +307,15 @@ void InstallSystemStructure(REGSAM view)
 
 void InstallBystanders()
 {
-    for (const wchar_t *key : {L"SYSTEM\CurrentControlSet\Services\Eventlog\Application",
-                               L"SYSTEM\CurrentControlSet\Services\Eventlog\System",
-                               L"SYSTEM\CurrentControlSet\Control\Cryptography\Configuration\Local\Default\00000004"})
+    for (const wchar_t *key :
+         {L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application",
+          L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\System",
+          L"SYSTEM\\CurrentControlSet\\Control\\Cryptography\\Configuration\\Local\\Default\\00000004"})
         add_key(HKEY_LOCAL_MACHINE, key);
     // Left on purpose: the plan removes what the products put below these.
-    add_key(HKEY_CURRENT_USER, L"Software\Vexa Lune");
+    add_key(HKEY_CURRENT_USER, L"Software\\Vexa Lune");
     if (Is64Bit())
-        CreateDirectoryW(L"C:\Windows\SysWOW64\drivers", nullptr);
+        CreateDirectoryW(L"C:\\Windows\\SysWOW64\\drivers", nullptr);
     add_value(HKEY_LOCAL_MACHINE, LSA, L"Security Packages", REG_MULTI_SZ,
               Multi({L"kerberos", L"msv1_0", L"schannel", L"othervendor", L"wdigest"}));
     Sz(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Cryptography\\Providers\\Other Vendor CSP",
@@ -321,12 +323,12 @@ void InstallBystanders()
     Sz(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\othersvc", L"ImagePath", L"other.sys");
     for (REGSAM view : Views()) {
         InstallSystemStructure(view);
-        add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\Microsoft\MMC\SnapIns\NodeTypes", view);
-        add_key(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\Wow6432Node\Vexa Lune\Settings\Users\") + USER_SID,
+        add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\MMC\\SnapIns\\NodeTypes", view);
+        add_key(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Wow6432Node\\Vexa Lune\\Settings\\Users\\") + USER_SID,
                 KEY_WOW64_64KEY);
         add_value(HKEY_LOCAL_MACHINE, REVOCATION, L"Dll", REG_MULTI_SZ, Multi({L"cryptnet.dll"}), view);
-        Sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Other Vendor CSP", L"Image Path",
-           L"other.dll", view);
+        Sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Other Vendor CSP",
+           L"Image Path", L"other.dll", view);
         Sz(HKEY_LOCAL_MACHINE, std::wstring(OID) + L"EncodingType 0\\CryptDllFindOIDInfo\\1.2.840.113549.1.1.1!1",
            L"Name", L"RSA", view);
         Sz(HKEY_LOCAL_MACHINE, std::wstring(OID) + L"EncodingType 1\\CryptDllDecodeObject\\1.2.840.10040.4.1", L"Dll",
@@ -336,14 +338,15 @@ void InstallBystanders()
         Sz(HKEY_LOCAL_MACHINE, FOLDERS, L"C:\\Program Files\\Other Vendor\\", L"", view);
         Sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\MMC\\SnapIns\\{11111111-2222-3333-4444-555555555555}",
            L"NameString", L"Other console", view);
-        Sz(HKEY_CLASSES_ROOT, L"CLSID\\{11111111-2222-3333-4444-666666666666}\\InprocServer32", L"", L"other.dll", view);
-        InstallInstallerRegistration(L"{ABCDEF01-2345-6789-ABCD-EF0123456789}", L"{ABCDEF01-2345-6789-ABCD-EF01234567AA}",
-                                     view);
+        Sz(HKEY_CLASSES_ROOT, L"CLSID\\{11111111-2222-3333-4444-666666666666}\\InprocServer32", L"", L"other.dll",
+           view);
+        InstallInstallerRegistration(L"{ABCDEF01-2345-6789-ABCD-EF0123456789}",
+                                     L"{ABCDEF01-2345-6789-ABCD-EF01234567AA}", view);
         // Kept on purpose: the users' private keys, removed only on request.
         Sz(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Vexa Lune\\Settings\\USERS\\") + USER_SID + L"\\Keys\\le-1",
            L"Name", L"container", view);
-        add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Office\\16.0\\ClickToRun\\REGISTRY\\MACHINE\\Software\\Vexa Lune",
-                view);
+        add_key(HKEY_LOCAL_MACHINE,
+                L"SOFTWARE\\Microsoft\\Office\\16.0\\ClickToRun\\REGISTRY\\MACHINE\\Software\\Vexa Lune", view);
     }
     PutFile(L"C:\\Program Files\\Other Vendor\\other.dll", "bystander");
     PutFile(L"C:\\Windows\\system32\\other.dll", "bystander");

@@ -58,6 +58,7 @@ typedef INT_PTR(WINAPI *FARPROC)();
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
+#define ERROR_INVALID_DATA 13L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_INSUFFICIENT_BUFFER 122L
@@ -459,3 +460,4 @@ HRESULT WINAPI StringFromIID(REFIID rclsid, LPOLESTR *lplpsz);
 LPVOID WINAPI CoTaskMemAlloc(size_t cb);
 void WINAPI CoTaskMemFree(LPVOID pv);
 #include "winsim/files.h"
+#include "winsim/memory.h"

@@ -1,0 +1,91 @@
+#include "repair_fixture.h"
+
+#include "output_capture.h"
+
+const std::wstring LSA_KEY = L"SYSTEM\\CurrentControlSet\\Control\\Lsa";
+const std::wstring REVOCATION_KEY =
+    L"SOFTWARE\\Microsoft\\Cryptography\\OID\\EncodingType 1\\CertDllVerifyRevocation\\DEFAULT";
+
+namespace {
+
+SavedValue Save(const std::wstring &path, const std::wstring &name)
+{
+    SavedValue saved = {path, name, false, false, REG_NONE, {}};
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return saved;
+    saved.keyExisted = true;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+        saved.data.resize(size);
+        saved.valueExisted =
+            RegQueryValueExW(key, name.c_str(), nullptr, &saved.type, saved.data.data(), &size) == ERROR_SUCCESS;
+        saved.data.resize(size);
+    }
+    RegCloseKey(key);
+    return saved;
+}
+
+void Restore(const SavedValue &saved)
+{
+    if (!saved.keyExisted) {
+        RemoveTestTree(HKEY_LOCAL_MACHINE, saved.path);
+        return;
+    }
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, saved.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot restore a key the test changed";
+        return;
+    }
+    if (saved.valueExisted)
+        RegSetValueExW(key, saved.name.c_str(), 0, saved.type, saved.data.data(),
+                       static_cast<DWORD>(saved.data.size()));
+    else
+        RegDeleteValueW(key, saved.name.c_str());
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+std::vector<BYTE> MultiSz(const std::vector<std::wstring> &elements)
+{
+    std::vector<BYTE> data;
+    for (const std::wstring &element : elements) {
+        std::vector<BYTE> bytes = SzBytes(element);
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    }
+    data.resize(data.size() + sizeof(wchar_t), 0);
+    return data;
+}
+
+void RepairTest::SetUp()
+{
+    RegistryTest::SetUp();
+    packages_ = Save(LSA_KEY, L"Security Packages");
+    provider_ = Save(REVOCATION_KEY, L"Dll");
+}
+
+void RepairTest::TearDown()
+{
+    Restore(packages_);
+    Restore(provider_);
+    RegistryTest::TearDown();
+}
+
+Printed RepairTest::Run(DWORD (*operation)(DWORD, DWORD), DWORD mode, DWORD warn)
+{
+    OutputCapture capture;
+    DWORD result = operation(mode, warn);
+    return Printed{result, capture.Out(), capture.Err()};
+}
+
+void RepairTest::SetPackages(const std::vector<BYTE> &data, DWORD type)
+{
+    add_value(HKEY_LOCAL_MACHINE, LSA_KEY, L"Security Packages", type, data);
+}
+
+void RepairTest::SetProvider(const std::vector<BYTE> &data, DWORD type)
+{
+    add_value(HKEY_LOCAL_MACHINE, REVOCATION_KEY, L"Dll", type, data);
+}
