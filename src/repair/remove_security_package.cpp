@@ -27,11 +27,21 @@ struct PackageBuffers {
     WCHAR *list;  // the list to write
 };
 
+// Every character of the list, a NUL shown as a space. Printed a piece at a
+// time as text: formatting arbitrary data one character at a time can fail
+// where text does not.
 void PrintList(LPCWSTR lpLabel, const WCHAR *lpList, DWORD n)
 {
+    const DWORD PIECE_CHARS = 256;
+    WCHAR piece[PIECE_CHARS + 1];
     PrintOut(L"  %ls Security Packages: [", lpLabel);
-    for (DWORD p = 0; p < n; ++p)
-        PrintOut(L"%lc", static_cast<wint_t>(lpList[p] ? lpList[p] : L' '));
+    for (DWORD p = 0; p < n;) {
+        DWORD count = 0;
+        for (; count < PIECE_CHARS && p < n; ++p)
+            piece[count++] = lpList[p] ? lpList[p] : L' ';
+        piece[count] = L'\0';
+        PrintOut(L"%ls", piece);
+    }
     PrintOut(L"]\n");
 }
 
