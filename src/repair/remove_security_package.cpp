@@ -27,16 +27,26 @@ struct PackageBuffers {
     WCHAR *list;  // the list to write
 };
 
+// Every character of the list, a NUL shown as a space. Printed a piece at a
+// time as text: formatting arbitrary data one character at a time can fail
+// where text does not.
 void PrintList(LPCWSTR lpLabel, const WCHAR *lpList, DWORD n)
 {
+    const DWORD PIECE_CHARS = 256;
+    WCHAR piece[PIECE_CHARS + 1];
     PrintOut(L"  %ls Security Packages: [", lpLabel);
-    for (DWORD p = 0; p < n; ++p)
-        PrintOut(L"%lc", static_cast<wint_t>(lpList[p] ? lpList[p] : L' '));
+    for (DWORD p = 0; p < n;) {
+        DWORD count = 0;
+        for (; count < PIECE_CHARS && p < n; ++p)
+            piece[count++] = lpList[p] ? lpList[p] : L' ';
+        piece[count] = L'\0';
+        PrintOut(L"%ls", piece);
+    }
     PrintOut(L"]\n");
 }
 
-// Both buffers, zero-filled: the value's size and the largest list that can
-// be written from it; false when the list could not even be counted in bytes.
+// Both buffers, zero-filled: one as large as the value, one for the largest
+// list that can be written from it. FALSE when either cannot be had.
 BOOL ObtainBuffers(DWORD dwSize, PackageBuffers *lpBuffers)
 {
     unsigned long long listBytes =
@@ -112,7 +122,7 @@ DWORD FindPackage(const WCHAR *lpRead, DWORD dwEnd, LPCWSTR lpPackage, BOOL *lpR
 
 // Builds the list without the element at dwFound, with the missing system
 // packages when asked, and writes it; an unchanged list goes back exactly as
-// it was read, whatever its form. 0, or the registry's code.
+// it was read. 0, or the registry's code.
 DWORD WritePackages(HKEY hKey, const PackageBuffers *lpBuffers, DWORD dwType, DWORD n, DWORD dwFound,
                     BOOL fRepairSystem, BOOL fMayRepair)
 {
@@ -131,6 +141,12 @@ DWORD WritePackages(HKEY hKey, const PackageBuffers *lpBuffers, DWORD dwType, DW
                 changed = TRUE;
             }
         }
+    }
+    // A value out of form stays as it is when nothing changes: written back,
+    // the registry would count a character past its end as its terminator.
+    if (!changed && !HasClosingElement(read, n)) {
+        PrintOut(L"  Nothing to change: the value is left as it was.\n\n");
+        return 0;
     }
     const WCHAR *written = changed ? list : read;
     DWORD writtenChars = changed ? i + 1 : n;

@@ -2,8 +2,8 @@
 
 #include "output_capture.h"
 
-const std::wstring LSA_KEY = L"SYSTEM\\CurrentControlSet\\Control\\Lsa";
-const std::wstring REVOCATION_KEY =
+const wchar_t LSA_KEY[] = L"SYSTEM\\CurrentControlSet\\Control\\Lsa";
+const wchar_t REVOCATION_KEY[] =
     L"SOFTWARE\\Microsoft\\Cryptography\\OID\\EncodingType 1\\CertDllVerifyRevocation\\DEFAULT";
 
 namespace {
@@ -24,6 +24,21 @@ SavedValue Save(const std::wstring &path, const std::wstring &name)
     }
     RegCloseKey(key);
     return saved;
+}
+
+void SetExactly(const std::wstring &path, const std::wstring &name, DWORD type, const std::vector<BYTE> &data)
+{
+    std::vector<BYTE> padded(data);
+    padded.resize(data.size() + sizeof(wchar_t), 0xFF);
+    HKEY key;
+    LONG status =
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(key, name.c_str(), 0, type, padded.data(), static_cast<DWORD>(data.size()));
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS)
+        ADD_FAILURE() << "cannot set the value: " << status;
 }
 
 void Restore(const SavedValue &saved)
@@ -82,10 +97,10 @@ Printed RepairTest::Run(DWORD (*operation)(DWORD, DWORD), DWORD mode, DWORD warn
 
 void RepairTest::SetPackages(const std::vector<BYTE> &data, DWORD type)
 {
-    add_value(HKEY_LOCAL_MACHINE, LSA_KEY, L"Security Packages", type, data);
+    SetExactly(LSA_KEY, L"Security Packages", type, data);
 }
 
 void RepairTest::SetProvider(const std::vector<BYTE> &data, DWORD type)
 {
-    add_value(HKEY_LOCAL_MACHINE, REVOCATION_KEY, L"Dll", type, data);
+    SetExactly(REVOCATION_KEY, L"Dll", type, data);
 }

@@ -7,8 +7,8 @@
 
 #include "registry_fixture.h"
 
-extern const std::wstring LSA_KEY;
-extern const std::wstring REVOCATION_KEY;
+extern const wchar_t LSA_KEY[];
+extern const wchar_t REVOCATION_KEY[];
 
 // A multi-string of these elements with the closing NUL.
 std::vector<BYTE> MultiSz(const std::vector<std::wstring> &elements);
@@ -34,6 +34,8 @@ class RepairTest : public RegistryTest {
     void SetUp() override;
     void TearDown() override;
     Printed Run(DWORD (*operation)(DWORD, DWORD), DWORD mode, DWORD warn);
+    // Exactly these bytes, also without a terminator: Windows would count a
+    // NUL found just past the data as one.
     void SetPackages(const std::vector<BYTE> &data, DWORD type = REG_MULTI_SZ);
     void SetProvider(const std::vector<BYTE> &data, DWORD type = REG_MULTI_SZ);
 

@@ -3,7 +3,10 @@
 
 namespace {
 
-const std::wstring LISTING = L"CertDllVerifyRevocationRegUninstall\nKey: " + REVOCATION_KEY + L"\n  ValName: Dll\n";
+std::wstring Listing()
+{
+    return L"CertDllVerifyRevocationRegUninstall\nKey: " + std::wstring(REVOCATION_KEY) + L"\n  ValName: Dll\n";
+}
 
 }  // namespace
 
@@ -13,7 +16,7 @@ TEST_F(RepairTest, TheSystemProviderFirstIsCorrectWhateverFollows)
     SetProvider(providers);
     Printed printed = Run(CertDllVerifyRevocationRegUninstall, 1, 1);
     EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(LISTING + L"    Value: cryptnet.dll\n\n", printed.out);
+    EXPECT_EQ(Listing() + L"    Value: cryptnet.dll\n\n", printed.out);
     EXPECT_EQ(L"", printed.err);
     verify_provider(REG_MULTI_SZ, providers);
 }
@@ -23,7 +26,7 @@ TEST_F(RepairTest, AnotherProviderFirstIsResidueAndGivesWayToTheSystemOne)
     SetProvider(MultiSz({L"vxrevoke.dll", L"cryptnet.dll"}));
     Printed printed = Run(CertDllVerifyRevocationRegUninstall, 1, 1);
     EXPECT_NE(0u, printed.result);
-    EXPECT_EQ(LISTING + L"    Value: vxrevoke.dll\n    NewValue: cryptnet.dll\n\n", printed.out);
+    EXPECT_EQ(Listing() + L"    Value: vxrevoke.dll\n    NewValue: cryptnet.dll\n\n", printed.out);
     EXPECT_NE(std::wstring::npos, printed.err.find(L"Redundant data found: cryptnet.dll expected"));
     std::vector<BYTE> written = MultiSz({L"cryptnet.dll"});
     EXPECT_EQ(14 * sizeof(wchar_t), written.size());
@@ -45,7 +48,7 @@ TEST_F(RepairTest, ReportModeShowsTheNewProviderWithoutWritingIt)
     SetProvider(providers);
     Printed printed = Run(CertDllVerifyRevocationRegUninstall, 0, 0);
     EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(LISTING + L"    Value: vxrevoke.dll\n    NewValue: cryptnet.dll\n\n", printed.out);
+    EXPECT_EQ(Listing() + L"    Value: vxrevoke.dll\n    NewValue: cryptnet.dll\n\n", printed.out);
     verify_provider(REG_MULTI_SZ, providers);
 }
 
@@ -61,11 +64,12 @@ TEST_F(RepairTest, WithoutTheKeyThereIsNothingToRepairWithoutTheValueItFails)
     RemoveTestTree(HKEY_LOCAL_MACHINE, REVOCATION_KEY);
     Printed absent = Run(CertDllVerifyRevocationRegUninstall, 1, 1);
     EXPECT_EQ(0u, absent.result);
-    EXPECT_EQ(L"CertDllVerifyRevocationRegUninstall\nKey not exist: " + REVOCATION_KEY + L"\n\n", absent.out);
+    EXPECT_EQ(L"CertDllVerifyRevocationRegUninstall\nKey not exist: " + std::wstring(REVOCATION_KEY) + L"\n\n",
+              absent.out);
 
     add_key(HKEY_LOCAL_MACHINE, REVOCATION_KEY);
     Printed empty = Run(CertDllVerifyRevocationRegUninstall, 1, 0);
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), empty.result);
-    EXPECT_EQ(L"CertDllVerifyRevocationRegUninstall\nKey: " + REVOCATION_KEY + L"\n", empty.out);
+    EXPECT_EQ(L"CertDllVerifyRevocationRegUninstall\nKey: " + std::wstring(REVOCATION_KEY) + L"\n", empty.out);
     EXPECT_TRUE(HasReport(empty.err, L"RegQueryValueEx failed", ERROR_FILE_NOT_FOUND));
 }

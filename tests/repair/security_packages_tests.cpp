@@ -133,11 +133,14 @@ TEST_F(RepairTest, AListWithoutItsClosingElementKeepsEveryElement)
     Run(TlsRegUninstall, 1, 0);
     verify_packages(MultiSz({L"kerberos"}));
 
-    // Nothing to change: the value goes back in the form it had.
+    // Nothing to change: the value keeps the form it had.
     RebootNeeded = 0;
-    SetPackages(Raw(L"kerberos\0schannel\0"));
-    Run(TlsRegUninstall, 1, 0);
-    verify_packages(Raw(L"kerberos\0schannel\0"));
+    SetPackages(Raw(L"kerberos\0schannel"));
+    Printed unchanged = Run(TlsRegUninstall, 1, 0);
+    EXPECT_EQ(0u, unchanged.result);
+    EXPECT_NE(std::wstring::npos,
+              unchanged.out.find(L"    not found: vxtls\n  Nothing to change: the value is left as it was.\n\n"));
+    verify_packages(Raw(L"kerberos\0schannel"));
     EXPECT_EQ(0, RebootNeeded);
 }
 
@@ -147,6 +150,7 @@ TEST_F(RepairTest, AnEmptyValueIsAnEmptyList)
     Printed tls = Run(TlsRegUninstall, 1, 0);
     EXPECT_EQ(0u, tls.result);
     EXPECT_NE(std::wstring::npos, tls.out.find(L"  Old Security Packages: []\n"));
+    EXPECT_NE(std::wstring::npos, tls.out.find(L"  Nothing to change: the value is left as it was.\n\n"));
     verify_packages({});
     EXPECT_EQ(0, RebootNeeded);
 
@@ -184,8 +188,8 @@ TEST_F(RepairTest, ValuesThatAreNoListOfCharactersStayAsTheyAre)
 TEST_F(RepairTest, AMissingValueIsAFailure)
 {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, LSA_KEY.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, LSA_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegDeleteValueW(key, L"Security Packages");
     RegCloseKey(key);
     Printed printed = Run(TlsRegUninstall, 1, 0);
