@@ -1,6 +1,7 @@
 #include "driver/process_state.h"
 #include "installer/installer.h"
 #include "installer/installer_locations.h"
+#include "registry/registry.h"
 #include "report/report.h"
 
 namespace {
@@ -19,20 +20,28 @@ DWORD FindProductByUpgradeCode(GUID upgradeCode, GUID *lpProductCode)
     // The first location whose key opens is the one that counts.
     static wchar_t path[INSTALLER_NAME_CHARS];
     HKEY key = nullptr;
+    DWORD failures = 0;
     for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
         LocationPath(path, INSTALLER_NAME_CHARS, location, packed);
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | RegViewFlag, &key) == ERROR_SUCCESS)
+        LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | RegViewFlag, &key);
+        if (status == ERROR_SUCCESS)
             break;
         key = nullptr;
+        if (status != ERROR_ACCESS_DENIED && !IsAbsentKey(status))
+            failures |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                    "Can not open key: %S", path);
     }
     if (!key)
-        return NO_LOCATION;
+        return failures ? failures : NO_LOCATION;
 
     static wchar_t name[INSTALLER_NAME_CHARS];
     DWORD length = INSTALLER_NAME_CHARS - 1;
     LONG status = RegEnumValueW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
     DWORD result = status != ERROR_SUCCESS ? static_cast<DWORD>(status)
                                            : static_cast<DWORD>(CLSIDFromBEString(name, lpProductCode));
+    if (status != ERROR_SUCCESS && status != ERROR_NO_MORE_ITEMS)
+        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                             "Can not read the products of %S", path);
     if ((status = RegCloseKey(key)) != ERROR_SUCCESS) {
         ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not RegCloseKey: %S", path);
         return static_cast<DWORD>(status);

@@ -3,6 +3,7 @@
 #include "driver/process_state.h"
 #include "installer/installer.h"
 #include "installer/installer_locations.h"
+#include "registry/registry.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -16,15 +17,20 @@ struct Buffers {
     wchar_t subkey[INSTALLER_NAME_CHARS];
     wchar_t value[INSTALLER_NAME_CHARS];
     wchar_t path[INSTALLER_NAME_CHARS];
+    DWORD failures;  // reports of keys that failed to open for another reason than absence or refusal
 };
 
-HKEY OpenOrSay(LPCWSTR lpPath)
+HKEY OpenOrSay(LPCWSTR lpPath, Buffers &buffers)
 {
     HKEY key;
     LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, lpPath, 0, KEY_READ | RegViewFlag, &key);
     if (status == ERROR_SUCCESS)
         return key;
-    PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n", lpPath);
+    if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status))
+        PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n", lpPath);
+    else
+        buffers.failures |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                        "Can not open key: %S", lpPath);
     return nullptr;
 }
 
@@ -74,7 +80,7 @@ DWORD SearchLocation(HKEY location, LPCWSTR lpLocation, LPCWSTR lpPacked, Buffer
             return STILL_SEARCHING;
         }
         LocationPath(buffers.path, INSTALLER_NAME_CHARS, lpLocation, buffers.subkey);
-        HKEY key = OpenOrSay(buffers.path);
+        HKEY key = OpenOrSay(buffers.path, buffers);
         if (!key)
             continue;
         DWORD found = SearchUpgradeCode(key, lpPacked, buffers, lpUpgradeCode);
@@ -96,9 +102,10 @@ DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode)
     }
 
     static Buffers buffers;
+    buffers.failures = 0;
     bool opened = false;
     for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
-        HKEY key = OpenOrSay(location);
+        HKEY key = OpenOrSay(location, buffers);
         if (!key)
             continue;
         opened = true;
@@ -107,5 +114,7 @@ DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode)
         if (found != STILL_SEARCHING)
             return found;
     }
+    if (buffers.failures)
+        return buffers.failures;
     return opened ? NOT_LISTED : NO_LOCATION;
 }

@@ -18,5 +18,6 @@ DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn);
 // 0 with the upgrade code stored; 259 when no upgrade code lists the product
 // but a location was opened; 2 when none was; else a failure code.
 DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode);
-// 0 with the first product listed under the upgrade code; nonzero otherwise.
+// 0 with the first product listed under the upgrade code; nonzero otherwise:
+// 1, 2, 259 and E_INVALIDARG when it found none, else the value of a report.
 DWORD FindProductByUpgradeCode(GUID upgradeCode, GUID *lpProductCode);

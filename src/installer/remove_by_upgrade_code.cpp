@@ -8,6 +8,14 @@ namespace {
 // More products under one upgrade code than anyone installs.
 const int MAX_PRODUCTS = 256;
 
+// The search ends quietly when there is nothing (more) to find; any other
+// end was reported and counts as a failure.
+bool FoundNothing(DWORD found)
+{
+    return found == 1 || found == ERROR_FILE_NOT_FOUND || found == ERROR_NO_MORE_ITEMS ||
+           found == static_cast<DWORD>(E_INVALIDARG);
+}
+
 bool AlreadyHandled(const GUID *handled, int count, const GUID &product)
 {
     for (int i = 0; i < count; ++i)
@@ -32,7 +40,8 @@ DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn)
     GUID handled[MAX_PRODUCTS];
     int count = 0;
     GUID product;
-    while (count < MAX_PRODUCTS && FindProductByUpgradeCode(upgradeCode, &product) == 0 &&
+    DWORD found = 0;
+    while (count < MAX_PRODUCTS && (found = FindProductByUpgradeCode(upgradeCode, &product)) == 0 &&
            !AlreadyHandled(handled, count, product)) {
         LPOLESTR productCode;
         if (FAILED(StringFromIID(product, &productCode)))
@@ -42,5 +51,7 @@ DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn)
         CoTaskMemFree(productCode);
         handled[count++] = product;
     }
+    if (!FoundNothing(found))
+        result |= found;
     return result;
 }

@@ -8,6 +8,14 @@
 namespace {
 
 const DWORD NOT_LISTED = ERROR_NO_MORE_ITEMS;
+const DWORD NO_LOCATION = ERROR_FILE_NOT_FOUND;
+
+// What the search adds to the result: nothing when it only found no listing,
+// its reports' value when it failed.
+DWORD SearchFailure(DWORD found)
+{
+    return found == 0 || found == NOT_LISTED || found == NO_LOCATION ? 0 : found;
+}
 
 }  // namespace
 
@@ -41,8 +49,9 @@ DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
     result |= DeleteValuesByName(HKEY_LOCAL_MACHINE, FOLDERS_LOCATION, lpProductCode, dwMode, fWarn);
 
     GUID upgradeCode;
-    if (FindUpgradeCodeByProduct(product, &upgradeCode) != 0)
-        return result;
+    DWORD found = FindUpgradeCodeByProduct(product, &upgradeCode);
+    if (found != 0)
+        return result | SearchFailure(found);
     wchar_t packedUpgradeCode[38];
     result |= static_cast<DWORD>(BEStringFromCLSID(packedUpgradeCode, upgradeCode));
     for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
@@ -53,8 +62,9 @@ DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
 
     // The upgrade code's keys go only once no upgrade code lists the product.
     GUID stillListed;
-    if (FindUpgradeCodeByProduct(product, &stillListed) != NOT_LISTED)
-        return result;
+    found = FindUpgradeCodeByProduct(product, &stillListed);
+    if (found != NOT_LISTED)
+        return result | SearchFailure(found);
     for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
         LocationPath(path, LOCATION_PATH_CHARS, location, packedUpgradeCode);
         PrintOut(L"%ls%ls", location, path);

@@ -32,6 +32,9 @@ DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
         }
     } else if (status == ERROR_ACCESS_DENIED) {
         PrintOut(L"Access denied (skipping): %ls\n", lpSubKey);
+    } else if (!IsAbsentKey(status)) {
+        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
+                             lpSubKey);
     } else if (DeleteLinkKey(lpSubKey, dwMode) != 0) {
         // Absent keys pass silently; only a link that could not be removed is named.
         PrintOut(L"Key not exist: %ls\n", lpSubKey);

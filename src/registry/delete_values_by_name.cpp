@@ -23,9 +23,12 @@ DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD 
     DWORD result = 0;
     HKEY key;
     LONG status = RegOpenKeyExW(hRoot, lpSubKey, 0, KEY_ALL_ACCESS | RegViewFlag, &key);
-    if (status != ERROR_SUCCESS) {
+    if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status)) {
         PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n",
                  lpSubKey);
+    } else if (status != ERROR_SUCCESS) {
+        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
+                             lpSubKey);
     } else {
         bool found = false;
         DWORD index = 0;

@@ -135,7 +135,12 @@ DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR 
     LONG status = RegOpenKeyExW(hParent, lpName, options, KEY_READ | RegViewFlag, &key);
     if (status != ERROR_SUCCESS) {
         PrintIndent(dwDepth);
-        PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n", lpName);
+        if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status))
+            PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n",
+                     lpName);
+        else
+            result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                 "Can not open key: %S", lpName);
     } else {
         if (dwDepth == 0)
             PrintOut(L"Searching for\n    KeyName: '%ls'\n or ValName: '%ls'\n or ValData: '%ls'\n in '%ls'\n",

@@ -19,6 +19,9 @@ LONG DeleteOpenLink(HKEY hLink);
 // Whether an open key is a registry symbolic link.
 BOOL IsRegistryLink(HKEY hKey);
 BOOL IsSystemPath(LPCWSTR lpPath);
+// Whether a failed open means the key is not there; any other failure to open
+// a key that may hold the products' data is reported, never taken for absence.
+BOOL IsAbsentKey(LONG status);
 
 // Makes Administrators the owner of the key, with full access inherited below.
 DWORD ChangeRight(HKEY hParent, LPCWSTR lpSubKey);

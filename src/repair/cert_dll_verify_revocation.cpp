@@ -74,11 +74,15 @@ DWORD CertDllVerifyRevocationRegUninstall(DWORD dwMode, DWORD fWarn)
 {
     PrintOut(L"CertDllVerifyRevocationRegUninstall\n");
     HKEY key;
-    // Whatever keeps the key from opening, there is nothing to repair.
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, REVOCATION_KEY, 0, KEY_ALL_ACCESS | RegViewFlag, &key) != ERROR_SUCCESS) {
+    // An absent or refused key has nothing to repair; any other failure is reported.
+    LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, REVOCATION_KEY, 0, KEY_ALL_ACCESS | RegViewFlag, &key);
+    if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status)) {
         PrintOut(L"Key not exist: %ls\n\n", REVOCATION_KEY);
         return 0;
     }
+    if (status != ERROR_SUCCESS)
+        return ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
+                           REVOCATION_KEY);
     DWORD keys = 0;
     DWORD values = 0;
     DWORD result = ListKeyContents(key, REVOCATION_KEY, 0, &keys, &values);

@@ -364,6 +364,16 @@ void InstallProductFamily()
     Sz(HKEY_CURRENT_USER, L"Software\\Vexa Lune\\EFS", L"Enabled", L"1");
     for (REGSAM view : Views()) {
         InstallInstallerRegistration(ProductCodeTable[0], UpgradeCodeTable[0], view);
+        // A component that another product shares with ours: it goes whole, the
+        // other product's value with it (a limit the README names).
+        Sz(HKEY_LOCAL_MACHINE,
+           L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\"
+           L"5C0A1B2C3D4E5F60718293A4B5C6D7E8",
+           Packed(L"{ABCDEF01-2345-6789-ABCD-EF0123456789}"), L"C:\\Windows\\system32\\msvcr.dll", view);
+        Sz(HKEY_LOCAL_MACHINE,
+           L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\"
+           L"5C0A1B2C3D4E5F60718293A4B5C6D7E8",
+           Packed(ProductCodeTable[0]), L"C:\\Windows\\system32\\msvcr.dll", view);
         InstallInstallerRegistration(ProductCodeTable[1], UpgradeCodeTable[0], view);
         InstallInstallerRegistration(ProductCodeTable[2], UpgradeCodeTable[11], view);
         InstallInstallerRegistration(ProductCodeTable[40], L"", view);

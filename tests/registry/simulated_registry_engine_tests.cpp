@@ -104,3 +104,13 @@ TEST_F(SimulatedRegistryTest, WithoutRegDeleteKeyExTheOldCallDeletes)
     verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Old");
     EXPECT_EQ(0u, winsim::RegistryCallCount("RegDeleteKeyExW"));
 }
+
+TEST_F(SimulatedRegistryTest, AKeyThatFailsToOpenForAnotherReasonIsReportedNotTakenForAbsent)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Busy");
+    winsim::FailRegistryCall("RegOpenKeyExW", winsim::RegistryCallCount("RegOpenKeyExW") + 1, 1450);
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Busy", 1, 0);
+    EXPECT_EQ(1450u, printed.result);
+    EXPECT_TRUE(HasReport(printed.err, L"Can not open key: " + T + L"\\Busy", 1450));
+    verify_key(HKEY_LOCAL_MACHINE, T + L"\\Busy");
+}

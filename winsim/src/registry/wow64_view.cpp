@@ -84,17 +84,26 @@ bool StartsWith(const KeyPath &path, size_t from, const KeyPath &prefix)
     return true;
 }
 
-template <size_t N> const ViewRule *MatchingRule(const ViewRule (&rules)[N], const KeyPath &path, size_t from)
+struct SplitRule {
+    KeyPath prefix;
+    Sharing sharing;
+};
+
+// The rules with their paths split once, for every registry call to use.
+template <size_t N> std::vector<SplitRule> Split(const ViewRule (&rules)[N])
 {
-    const ViewRule *best = nullptr;
-    size_t bestLength = 0;
-    for (const ViewRule &rule : rules) {
-        KeyPath prefix = SplitPath(rule.path);
-        if (prefix.size() > bestLength && StartsWith(path, from, prefix)) {
+    std::vector<SplitRule> split;
+    for (const ViewRule &rule : rules)
+        split.push_back(SplitRule{SplitPath(rule.path), rule.sharing});
+    return split;
+}
+
+const SplitRule *MatchingRule(const std::vector<SplitRule> &rules, const KeyPath &path, size_t from)
+{
+    const SplitRule *best = nullptr;
+    for (const SplitRule &rule : rules)
+        if ((!best || rule.prefix.size() > best->prefix.size()) && StartsWith(path, from, rule.prefix))
             best = &rule;
-            bestLength = prefix.size();
-        }
-    }
     return best;
 }
 
@@ -110,7 +119,8 @@ KeyPath ClassesView(const KeyPath &path, size_t at)
 {
     if (path.size() <= at || SameName(path[at], WOW64_NODE))
         return path;
-    const ViewRule *rule = MatchingRule(classesRules, path, at);
+    static const std::vector<SplitRule> rules = Split(classesRules);
+    const SplitRule *rule = MatchingRule(rules, path, at);
     return rule && rule->sharing == REDIRECTED ? InsertNode(path, at) : path;
 }
 
@@ -126,7 +136,8 @@ KeyPath ViewPath(const KeyPath &path, REGSAM sam)
             return path;
         if (path.size() > below && SameName(path[below], L"Classes"))
             return ClassesView(path, below + 1);
-        const ViewRule *rule = MatchingRule(softwareRules, path, below);
+        static const std::vector<SplitRule> rules = Split(softwareRules);
+        const SplitRule *rule = MatchingRule(rules, path, below);
         return rule && rule->sharing == SHARED ? path : InsertNode(path, below);
     }
     if (path.size() >= 4 && SameName(path[0], L"USER") && StartsWith(path, 2, {L"Software", L"Classes"}))

@@ -1,0 +1,184 @@
+// A fault campaign over the full remove run of an installed 64-bit machine:
+// registry calls that the run makes fail one at a time, spread evenly over
+// the run. Whatever fails, no bystander byte is lost, a failure that leaves
+// something of the products behind is reported and makes the exit status
+// nonzero, and a second run without the fault leaves exactly the machine
+// without the products. Only the simulated machine fails calls on cue.
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include "driver/install_command.h"
+#include "driver/process_state.h"
+#include "driver/wgetopt.h"
+#include "installed_family.h"
+#include "output_capture.h"
+#include "registry_helpers.h"
+#include "test_machine.h"
+
+namespace {
+
+const LONG ERROR_NO_SYSTEM_RESOURCES_CODE = 1450;
+const unsigned FAULTS = 300;
+
+struct Fault {
+    const char *function;
+    LONG code;
+};
+
+// Plausible failures of each call the run makes.
+const Fault kinds[] = {
+    {"RegOpenKeyExW", ERROR_ACCESS_DENIED},
+    {"RegOpenKeyExW", ERROR_NO_SYSTEM_RESOURCES_CODE},
+    {"RegEnumKeyExW", ERROR_NO_SYSTEM_RESOURCES_CODE},
+    {"RegEnumValueW", ERROR_NO_SYSTEM_RESOURCES_CODE},
+    {"RegQueryValueExW", ERROR_NO_SYSTEM_RESOURCES_CODE},
+    {"RegSetValueExW", ERROR_ACCESS_DENIED},
+    {"RegDeleteValueW", ERROR_ACCESS_DENIED},
+    {"RegDeleteKeyExW", ERROR_ACCESS_DENIED},
+    {"RegDeleteKeyExW", ERROR_NO_SYSTEM_RESOURCES_CODE},
+    {"RegSetKeySecurity", ERROR_ACCESS_DENIED},
+};
+
+// The values the products change in place rather than add.
+const std::wstring SHARED_VALUES[] = {L"\"Security Packages\"=", L"\"Dll\"="};
+
+// Registry export as key -> its value lines, continuation lines joined.
+std::map<std::wstring, std::set<std::wstring>> Keys(const std::wstring &text)
+{
+    std::map<std::wstring, std::set<std::wstring>> keys;
+    std::wstring key, line;
+    std::wistringstream in(text);
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        while (!line.empty() && line.back() == L'\\') {
+            std::wstring next;
+            std::getline(in, next);
+            if (!next.empty() && next.back() == L'\r')
+                next.pop_back();
+            line.pop_back();
+            line += next.substr(next.find_first_not_of(L' '));
+        }
+        if (!line.empty() && line[0] == L'[') {
+            key = line;
+            keys[key];
+        } else if (!line.empty() && !key.empty()) {
+            keys[key].insert(line);
+        }
+    }
+    return keys;
+}
+
+bool IsSharedValue(const std::wstring &line)
+{
+    for (const std::wstring &name : SHARED_VALUES)
+        if (line.compare(0, name.size(), name) == 0)
+            return true;
+    return false;
+}
+
+std::map<std::string, std::string> DriveC()
+{
+    std::map<std::string, std::string> files;
+    std::string root = winsim::MachineFolder() + "/C";
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(root)) {
+        std::string name = entry.path().string().substr(root.size());
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream content;
+        if (!entry.is_directory())
+            content << in.rdbuf();
+        files[name] = content.str();
+    }
+    return files;
+}
+
+DWORD RunClear(std::wstring *out)
+{
+    const wchar_t *argv[] = {L"vxclean", L"-clear"};
+    woptind = 0;
+    ProgramName = argv[0];
+    RegViewFlag = 0;
+    RebootNeeded = 0;
+    OutputCapture capture;
+    DWORD status = InstallCommand(2, argv);
+    *out = capture.Out();
+    return status;
+}
+
+void Install(bool withProducts)
+{
+    StartFreshMachine();
+    winsim::SetMachineKind(winsim::MachineKind::Windows64);
+    EnableTakeOwnership();
+    InstallBystanders();
+    if (withProducts)
+        InstallProductFamily();
+}
+
+}  // namespace
+
+TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRunCleans)
+{
+    Install(false);
+    const std::wstring clean = winsim::ExportRegistry();
+    const auto cleanKeys = Keys(clean);
+    const auto cleanFiles = DriveC();
+
+    // How many calls of each kind a whole remove run makes.
+    Install(true);
+    std::map<std::string, unsigned> before, calls;
+    for (const Fault &kind : kinds)
+        before[kind.function] = winsim::RegistryCallCount(kind.function);
+    std::wstring out;
+    RunClear(&out);
+    unsigned total = 0;
+    for (const Fault &kind : kinds) {
+        calls[kind.function] = winsim::RegistryCallCount(kind.function) - before[kind.function];
+        total += calls[kind.function];
+    }
+    ASSERT_GT(total, FAULTS);
+
+    unsigned tried = 0, hidden = 0, lost = 0, unclean = 0;
+    for (unsigned i = 0; i < FAULTS; ++i) {
+        const Fault &kind = kinds[i % (sizeof kinds / sizeof kinds[0])];
+        unsigned nth = 1 + (i * 7919u) % calls[kind.function];
+        Install(true);
+        winsim::FailRegistryCall(kind.function, winsim::RegistryCallCount(kind.function) + nth, kind.code);
+        DWORD status = RunClear(&out);
+        ++tried;
+        std::wstring faulted = winsim::ExportRegistry();
+        auto faultedKeys = Keys(faulted);
+        auto faultedFiles = DriveC();
+        bool bystandersKept = true;
+        for (const auto &key : cleanKeys) {
+            auto found = faultedKeys.find(key.first);
+            bystandersKept = bystandersKept && found != faultedKeys.end();
+            for (const std::wstring &value : key.second)
+                bystandersKept = bystandersKept && found != faultedKeys.end() &&
+                                 (found->second.count(value) || IsSharedValue(value));
+        }
+        for (const auto &file : cleanFiles)
+            bystandersKept =
+                bystandersKept && faultedFiles.count(file.first) && faultedFiles[file.first] == file.second;
+        bool residue = faulted != clean || faultedFiles != cleanFiles;
+        bool announced = status != 0 || out.find(L"Access denied (skipping)") != std::wstring::npos;
+        lost += !bystandersKept;
+        hidden += residue && !announced;
+        EXPECT_TRUE(bystandersKept) << kind.function << " call " << nth << " failing with " << kind.code;
+        EXPECT_FALSE(residue && !announced) << kind.function << " call " << nth << " failing with " << kind.code;
+
+        DWORD again = RunClear(&out);
+        bool cleanAgain = again == 0 && winsim::ExportRegistry() == clean && DriveC() == cleanFiles;
+        unclean += !cleanAgain;
+        EXPECT_TRUE(cleanAgain) << kind.function << " call " << nth << " failing with " << kind.code;
+    }
+    std::printf("fault campaign: %u faults tried, 0 crashes, %u bystander losses, %u hidden residues, %u unclean "
+                "second runs\n",
+                tried, lost, hidden, unclean);
+}
