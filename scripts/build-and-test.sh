@@ -2,7 +2,8 @@
 # Installs what is missing, checks the formatting, builds the host build (also
 # under the sanitizers), the fuzz targets, the 32-bit release exe and the
 # 64-bit Windows build, and runs every test: the host suites, the fuzzers, the
-# release exe's inspection, and the Windows suites under Wine.
+# release exe's inspection, the Windows suites under Wine, and a comparison of
+# one whole run on the host and under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -55,3 +56,6 @@ trap '/usr/lib/wine/wineserver -k || true' EXIT
 # Warm the server up, or Wine's services inherit ctest's pipe and it hangs.
 "$wine" cmd /c exit </dev/null >/dev/null 2>&1
 (cd build/win64 && ctest -V)
+
+echo "== The same run on the host and under Wine, compared"
+WINEPREFIX_TEMPLATE=$template scripts/compare-with-wine.sh | tail -n 40

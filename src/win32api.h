@@ -15,9 +15,17 @@
 #include <objbase.h>
 
 // The runtime converts wide text to the console's code page chosen by setlocale.
+// A character that page lacks is written as '?', so the rest of the line is kept.
 inline int PutWideText(const wchar_t *text, FILE *stream)
 {
-    return fputws(text, stream);
+    for (; *text; ++text) {
+        if (fputwc(*text, stream) == WEOF) {
+            clearerr(stream);
+            if (fputc('?', stream) == EOF)
+                return -1;
+        }
+    }
+    return 0;
 }
 #else
 #include <winsim/windows.h>
