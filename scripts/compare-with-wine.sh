@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Runs vxclean on a 32-bit machine with the product family installed, on the
 # host build (simulated machine) and with the x86_64 exe under Wine (the
-# fixture loaded into a fresh prefix), and compares what each run left.
-# Needs build/host and build/win64 built, and WINEPREFIX_TEMPLATE: a prefix
-# made once with wineboot. Differences must be listed in tests/wine/known-differences.txt.
+# fixture loaded into a fresh prefix), and compares what each run left and
+# printed. A second Wine run is killed at a random point and started again;
+# it must end as the whole run does. Needs build/host and build/win64 built,
+# and WINEPREFIX_TEMPLATE, a prefix made once with wineboot. Differences
+# must be listed, with their reasons, in tests/wine/known-differences.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 wine=/usr/lib/wine/wine64
 work=$root/build/wine-compare
+known=tests/wine/known-differences.txt
 rm -rf "$work" && mkdir -p "$work"
+export WINEDEBUG=-all
 
 build/host/tests/make_demo_machine --32-bit "$work/installed"
 mkdir -p "$work/fresh" && echo "32-bit Windows" > "$work/fresh/machine.txt"
@@ -22,18 +26,43 @@ status=0
 WINSIM_MACHINE=$work/host-run build/host/src/vxclean -clear > "$work/host.out" 2> "$work/host.err" || status=$?
 echo "$status" > "$work/host.status"
 
-# The same under Wine, while one wineserver runs, so that nothing scheduled
-# for restart is carried out before the registry is read.
-export WINEDEBUG=-all WINEPREFIX=$work/prefix
-cp -a "$WINEPREFIX_TEMPLATE" "$WINEPREFIX"
-/usr/lib/wine/wineserver -p
-trap '/usr/lib/wine/wineserver -k || true' EXIT
-"$wine" cmd /c exit </dev/null >/dev/null 2>&1
-"$wine" regedit /s "$work/fixture.reg" </dev/null
-python3 scripts/wine_compare.py copy-drive "$work/installed/C" "$WINEPREFIX/drive_c"
+# A fresh prefix with the fixture, its own wineserver kept running so that
+# nothing scheduled for restart is carried out before the registry is read.
+start_prefix() {
+    export WINEPREFIX=$work/$1-prefix
+    cp -a "$WINEPREFIX_TEMPLATE" "$WINEPREFIX"
+    /usr/lib/wine/wineserver -p
+    "$wine" cmd /c exit </dev/null >/dev/null 2>&1
+    "$wine" regedit /s "$work/fixture.reg" </dev/null
+    python3 scripts/wine_compare.py copy-drive "$work/installed/C" "$WINEPREFIX/drive_c"
+}
+finish_prefix() {
+    "$wine" regedit /e "$work/$1-hklm.reg" HKEY_LOCAL_MACHINE </dev/null
+    "$wine" regedit /e "$work/$1-hkcu.reg" HKEY_CURRENT_USER </dev/null
+    /usr/lib/wine/wineserver -k || true
+}
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+
+start_prefix wine
 status=0
+started=$(date +%s.%N)
 "$wine" build/win64/src/vxclean.exe -clear < /dev/null > "$work/wine.out" 2> "$work/wine.err" || status=$?
+took=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
 echo "$status" > "$work/wine.status"
-"$wine" regedit /e "$work/wine-hklm.reg" HKEY_LOCAL_MACHINE </dev/null
-"$wine" regedit /e "$work/wine-hkcu.reg" HKEY_CURRENT_USER </dev/null
-python3 scripts/wine_compare.py compare "$work" tests/wine/known-differences.txt
+finish_prefix wine
+python3 scripts/wine_compare.py compare "$work" "$known"
+
+echo "== Killed at a random point under Wine, then run again"
+start_prefix interrupted
+"$wine" build/win64/src/vxclean.exe -clear < /dev/null > /dev/null 2>&1 &
+# Somewhere within the time the whole run took.
+pause=$(awk -v seed="$RANDOM" -v took="$took" 'BEGIN { srand(seed); printf "%.2f", took * (0.1 + 0.8 * rand()) }')
+sleep "$pause"
+kill -9 $! 2>/dev/null || true
+wait $! 2>/dev/null || true
+echo "killed after ${pause} s of a run that takes ${took} s"
+status=0
+"$wine" build/win64/src/vxclean.exe -clear < /dev/null > "$work/interrupted.out" 2>&1 || status=$?
+echo "$status" > "$work/interrupted.status"
+finish_prefix interrupted
+python3 scripts/wine_compare.py compare "$work" "$known" interrupted

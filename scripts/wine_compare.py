@@ -8,9 +8,10 @@
   wine_compare.py copy-drive SRC DRIVE_C
       the installed drive C: into a Wine prefix, folder names matched without
       regard to case
-  wine_compare.py compare WORK KNOWN
+  wine_compare.py compare WORK KNOWN [RUN]
       what the run left of the fixture on the host and under Wine; every
-      difference must be listed in KNOWN (regular expression, tab, reason)
+      difference must be listed in KNOWN (regular expression, tab, reason);
+      RUN names another Wine run whose end state alone is compared
 """
 import os
 import re
@@ -122,11 +123,13 @@ def same(value):
     return value.replace(" ", "").lower() if value.startswith("hex") else value
 
 
-def compare(work, known_path):
+def compare(work, known_path, run="wine"):
+    """run: "wine" (the whole run, output included) or the name of another
+    Wine run whose end state alone is compared (an interrupted one)."""
     fixture_keys = read_reg(os.path.join(work, "fixture.reg"))
     host = read_reg(os.path.join(work, "host-run", "registry.reg"))
     wine = {}
-    for name in ("wine-hklm.reg", "wine-hkcu.reg"):
+    for name in (f"{run}-hklm.reg", f"{run}-hkcu.reg"):
         wine.update(read_reg(os.path.join(work, name)))
     lower = lambda keys: {k.lower().replace("\\controlset001\\", "\\currentcontrolset\\"): v for k, v in keys.items()}
     host, wine = lower(host), lower(wine)
@@ -146,11 +149,12 @@ def compare(work, known_path):
         for name in files:
             rel = os.path.relpath(os.path.join(root, name), installed_drive)
             in_host = present(os.path.join(work, "host-run", "C"), rel)
-            in_wine = present(os.path.join(work, "prefix", "drive_c"), rel)
+            in_wine = present(os.path.join(work, f"{run}-prefix", "drive_c"), rel)
             if in_host != in_wine:
                 differences.append(f"file {rel}: host {'kept' if in_host else 'removed'}, wine {'kept' if in_wine else 'removed'}")
-    differences += compare_output(work)
-    statuses = [open(os.path.join(work, n)).read().strip() for n in ("host.status", "wine.status")]
+    if run == "wine":
+        differences += compare_output(work)
+    statuses = [open(os.path.join(work, n)).read().strip() for n in ("host.status", f"{run}.status")]
     if statuses[0] != statuses[1]:
         differences.append(f"exit status: host {statuses[0]}, wine {statuses[1]}")
     known = []
@@ -173,4 +177,4 @@ if __name__ == "__main__":
     elif command == "copy-drive":
         copy_drive(*sys.argv[2:4])
     elif command == "compare":
-        sys.exit(compare(*sys.argv[2:4]))
+        sys.exit(compare(*sys.argv[2:5]))
