@@ -1,9 +1,10 @@
 // A fault campaign over the full remove run of an installed 64-bit machine:
-// registry calls that the run makes fail one at a time, spread evenly over
-// the run. Whatever fails, no bystander byte is lost, a failure that leaves
-// something of the products behind is reported and makes the exit status
-// nonzero, and a second run without the fault leaves exactly the machine
-// without the products. Only the simulated machine fails calls on cue.
+// registry and file calls that the run makes fail one at a time, spread
+// evenly over the run. Whatever fails, no bystander byte is lost, a failure
+// that leaves something of the products behind (what waits for a restart
+// aside) is reported and makes the exit status nonzero, and a second run
+// without the fault leaves exactly the machine without the products. Only
+// the simulated machine fails calls on cue.
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -134,12 +135,12 @@ TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRun
     Install(true);
     std::map<std::string, unsigned> before, calls;
     for (const Fault &kind : kinds)
-        before[kind.function] = winsim::RegistryCallCount(kind.function);
+        before[kind.function] = winsim::CallCount(kind.function);
     std::wstring out;
     RunClear(&out);
     unsigned total = 0;
     for (const Fault &kind : kinds) {
-        calls[kind.function] = winsim::RegistryCallCount(kind.function) - before[kind.function];
+        calls[kind.function] = winsim::CallCount(kind.function) - before[kind.function];
         total += calls[kind.function];
     }
     ASSERT_GT(total, FAULTS);
@@ -149,7 +150,7 @@ TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRun
         const Fault &kind = kinds[i % (sizeof kinds / sizeof kinds[0])];
         unsigned nth = 1 + (i * 7919u) % calls[kind.function];
         Install(true);
-        winsim::FailRegistryCall(kind.function, winsim::RegistryCallCount(kind.function) + nth, kind.code);
+        winsim::FailCall(kind.function, winsim::CallCount(kind.function) + nth, kind.code);
         DWORD status = RunClear(&out);
         ++tried;
         std::wstring faulted = winsim::ExportRegistry();
@@ -174,6 +175,7 @@ TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRun
         EXPECT_FALSE(residue && !announced) << kind.function << " call " << nth << " failing with " << kind.code;
 
         DWORD again = RunClear(&out);
+        winsim::CarryOutPendingFileRenames();
         bool cleanAgain = again == 0 && winsim::ExportRegistry() == clean && DriveC() == cleanFiles;
         unclean += !cleanAgain;
         EXPECT_TRUE(cleanAgain) << kind.function << " call " << nth << " failing with " << kind.code;

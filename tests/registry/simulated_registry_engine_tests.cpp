@@ -85,7 +85,7 @@ TEST_F(SimulatedRegistryTest, AChildThatCannotBeDeletedKeepsItsParentButNotItsSi
     add_key(HKEY_LOCAL_MACHINE, S + L"\\Parent\\A");
     add_key(HKEY_LOCAL_MACHINE, S + L"\\Parent\\B");
     add_key(HKEY_LOCAL_MACHINE, S + L"\\Parent\\C");
-    winsim::FailRegistryCall("RegDeleteKeyExW", 2, ERROR_ACCESS_DENIED);
+    winsim::FailCall("RegDeleteKeyExW", 2, ERROR_ACCESS_DENIED);
     Printed printed = Delete(HKEY_LOCAL_MACHINE, S + L"\\Parent", 1, 0);
     EXPECT_NE(0u, printed.result);
     EXPECT_TRUE(HasReport(printed.err, L"Can not RegDeleteKey: B", ERROR_ACCESS_DENIED));
@@ -102,13 +102,13 @@ TEST_F(SimulatedRegistryTest, WithoutRegDeleteKeyExTheOldCallDeletes)
     add_key(HKEY_LOCAL_MACHINE, T + L"\\Old\\Child");
     EXPECT_EQ(0u, Delete(HKEY_LOCAL_MACHINE, T + L"\\Old", 1, 0).result);
     verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Old");
-    EXPECT_EQ(0u, winsim::RegistryCallCount("RegDeleteKeyExW"));
+    EXPECT_EQ(0u, winsim::CallCount("RegDeleteKeyExW"));
 }
 
 TEST_F(SimulatedRegistryTest, AKeyThatFailsToOpenForAnotherReasonIsReportedNotTakenForAbsent)
 {
     add_key(HKEY_LOCAL_MACHINE, T + L"\\Busy");
-    winsim::FailRegistryCall("RegOpenKeyExW", winsim::RegistryCallCount("RegOpenKeyExW") + 1, 1450);
+    winsim::FailCall("RegOpenKeyExW", winsim::CallCount("RegOpenKeyExW") + 1, 1450);
     Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Busy", 1, 0);
     EXPECT_EQ(1450u, printed.result);
     EXPECT_TRUE(HasReport(printed.err, L"Can not open key: " + T + L"\\Busy", 1450));

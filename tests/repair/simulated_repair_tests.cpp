@@ -12,7 +12,7 @@ namespace {
 
 void FailNextWrite(LONG code)
 {
-    winsim::FailRegistryCall("RegSetValueExW", winsim::RegistryCallCount("RegSetValueExW") + 1, code);
+    winsim::FailCall("RegSetValueExW", winsim::CallCount("RegSetValueExW") + 1, code);
 }
 
 }  // namespace
@@ -64,14 +64,14 @@ TEST_F(RepairTest, The64BitPassRepairsThe64BitView)
 
 TEST_F(RepairTest, FlushRootFlushesAKeyThatOpensAndSaysNothing)
 {
-    unsigned before = winsim::RegistryCallCount("RegFlushKey");
+    unsigned before = winsim::CallCount("RegFlushKey");
     OutputCapture capture;
     FlushRoot(L"SOFTWARE");
     FlushRoot(L"SOFTWARE\\Absent");
-    winsim::FailRegistryCall("RegFlushKey", before + 2, ERROR_ACCESS_DENIED);
+    winsim::FailCall("RegFlushKey", before + 2, ERROR_ACCESS_DENIED);
     FlushRoot(L"SYSTEM");
     capture.Stop();
-    EXPECT_EQ(before + 2, winsim::RegistryCallCount("RegFlushKey"));
+    EXPECT_EQ(before + 2, winsim::CallCount("RegFlushKey"));
     EXPECT_EQ(L"", capture.Out());
     EXPECT_EQ(L"", capture.Err());
 }

@@ -186,13 +186,13 @@ TEST_F(WinsimRegistryTest, NewSubkeysInheritExactlyTheInheritableEntries)
 TEST_F(WinsimRegistryTest, CallsAreCountedAndFailOnCue)
 {
     add_key(HKEY_LOCAL_MACHINE, T);
-    unsigned before = winsim::RegistryCallCount("RegOpenKeyExW");
-    winsim::FailRegistryCall("RegOpenKeyExW", before + 2, ERROR_NOT_ENOUGH_MEMORY);
+    unsigned before = winsim::CallCount("RegOpenKeyExW");
+    winsim::FailCall("RegOpenKeyExW", before + 2, ERROR_NOT_ENOUGH_MEMORY);
     HKEY key;
     EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
     RegCloseKey(key);
     EXPECT_EQ(ERROR_NOT_ENOUGH_MEMORY, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
     EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
     RegCloseKey(key);
-    EXPECT_EQ(before + 3, winsim::RegistryCallCount("RegOpenKeyExW"));
+    EXPECT_EQ(before + 3, winsim::CallCount("RegOpenKeyExW"));
 }

@@ -1,5 +1,6 @@
 // Attributes that host files have no place for, kept by the machine per file
 // so that they follow renames.
+#include "call_faults.h"
 #include "file_system.h"
 
 namespace winsim {
@@ -43,6 +44,10 @@ using namespace winsim;
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName)
 {
+    if (LONG fault = EnterCall("GetFileAttributesW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return INVALID_FILE_ATTRIBUTES;
+    }
     ResolvedPath item;
     DWORD error = ResolvePath(lpFileName, item);
     if (!error && !item.exists)
@@ -56,6 +61,10 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName)
 
 BOOL WINAPI SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
 {
+    if (LONG fault = EnterCall("SetFileAttributesW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return FALSE;
+    }
     ResolvedPath item;
     DWORD error = ResolvePath(lpFileName, item);
     if (!error && !item.exists)

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "call_faults.h"
 #include "file_system.h"
 #include "utf8.h"
 
@@ -76,6 +77,10 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
 
 BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName)
 {
+    if (LONG fault = EnterCall("RemoveDirectoryW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return FALSE;
+    }
     ResolvedPath item;
     if (DWORD error = ResolvePath(lpPathName, item))
         return Fail(error);
@@ -98,6 +103,10 @@ BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName)
 
 BOOL WINAPI DeleteFileW(LPCWSTR lpFileName)
 {
+    if (LONG fault = EnterCall("DeleteFileW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return FALSE;
+    }
     ResolvedPath item;
     if (DWORD error = ResolvePath(lpFileName, item))
         return Fail(error);
@@ -118,6 +127,10 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName)
 
 BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags)
 {
+    if (LONG fault = EnterCall("MoveFileExW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return FALSE;
+    }
     if (dwFlags & MOVEFILE_DELAY_UNTIL_REBOOT)
         return ScheduleAtRestart(lpExistingFileName, lpNewFileName, dwFlags);
     if (!lpNewFileName)

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "call_faults.h"
 #include "file_system.h"
 
 namespace winsim {
@@ -74,6 +75,10 @@ using namespace winsim;
 HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
                           DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE)
 {
+    if (LONG fault = EnterCall("CreateFileW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return INVALID_HANDLE_VALUE;
+    }
     ResolvedPath item;
     DWORD error = ResolvePath(lpFileName, item);
     // A name that ends in a backslash names a folder, never a file.

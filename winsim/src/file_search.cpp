@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "call_faults.h"
 #include "file_system.h"
 #include "utf8.h"
 
@@ -107,6 +108,10 @@ using namespace winsim;
 
 HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
 {
+    if (LONG fault = EnterCall("FindFirstFileW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return INVALID_HANDLE_VALUE;
+    }
     std::wstring path = lpFileName ? lpFileName : L"";
     size_t cut = path.find_last_of(L"\\/");
     std::wstring pattern = cut == std::wstring::npos ? path : path.substr(cut + 1);
@@ -134,6 +139,10 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileDa
 
 BOOL WINAPI FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData)
 {
+    if (LONG fault = EnterCall("FindNextFileW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return FALSE;
+    }
     auto found = TheMachine().files.searches.find(hFindFile);
     if (found == TheMachine().files.searches.end()) {
         SetLastError(ERROR_INVALID_HANDLE);

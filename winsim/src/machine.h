@@ -44,8 +44,8 @@ struct Machine {
 
     KeyPtr registry = FreshRegistry(MachineKind::Windows64);
     std::map<HKEY, KeyHandle> keyHandles;
-    std::map<std::string, unsigned> registryCallCounts;
-    std::vector<PlannedFault> registryFaults;
+    std::map<std::string, unsigned> callCounts;
+    std::vector<PlannedFault> callFaults;
 
     DWORD restartError = 0;
     std::vector<RestartRequest> restartRequests;

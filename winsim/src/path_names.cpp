@@ -1,6 +1,7 @@
 // Full path names, the temporary folder and temporary file names.
 #include <cwchar>
 
+#include "call_faults.h"
 #include "file_system.h"
 
 namespace winsim {
@@ -44,6 +45,10 @@ DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer)
 
 UINT WINAPI GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique, LPWSTR lpTempFileName)
 {
+    if (LONG fault = EnterCall("GetTempFileNameW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return 0;
+    }
     std::wstring folder = lpPathName;
     if (folder.size() > MAX_PATH - 14) {
         SetLastError(ERROR_BUFFER_OVERFLOW);

@@ -27,10 +27,10 @@ void RemoveExport(const char *module, const char *name);
 void SetModuleHandleFails(bool fails);
 bool FsRedirectionDisabled();
 
-// Registry calls: how often each was made, and a planted failure of the nth
+// Registry and file calls: how often each was made, and a planted failure of the nth
 // call of a function (counting from the machine's start) with a code.
-unsigned RegistryCallCount(const char *function);
-void FailRegistryCall(const char *function, unsigned nth, LONG code);
+unsigned CallCount(const char *function);
+void FailCall(const char *function, unsigned nth, LONG code);
 
 // The registry in the text form of Windows' registry editor, UTF-16LE with
 // a byte-order mark. Import adds to the registry; false with a reason when

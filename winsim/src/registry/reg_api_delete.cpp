@@ -2,9 +2,9 @@
 // RegDeleteKeyExW of advapi32 and ZwDeleteKey of ntdll.
 #include "reg_api_delete.h"
 
+#include "../call_faults.h"
 #include "../machine.h"
 #include "reg_access.h"
-#include "reg_calls.h"
 #include "reg_handles.h"
 #include "wow64_view.h"
 
@@ -41,14 +41,14 @@ LONG DeleteInView(HKEY hKey, LPCWSTR lpSubKey, REGSAM view)
 
 LONG WINAPI SimRegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
 {
-    if (LONG fault = EnterRegistryCall("RegDeleteKeyExW"))
+    if (LONG fault = EnterCall("RegDeleteKeyExW"))
         return fault;
     return DeleteInView(hKey, lpSubKey, samDesired & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
 }
 
 LONG WINAPI SimZwDeleteKey(HANDLE KeyHandle)
 {
-    if (LONG fault = EnterRegistryCall("ZwDeleteKey"))
+    if (LONG fault = EnterCall("ZwDeleteKey"))
         return fault;
     winsim::KeyHandle handle;
     LONG status = LookUpKey(static_cast<HKEY>(KeyHandle), &handle);
@@ -68,7 +68,7 @@ LONG WINAPI SimZwDeleteKey(HANDLE KeyHandle)
 
 LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
 {
-    if (LONG fault = winsim::EnterRegistryCall("RegDeleteKeyW"))
+    if (LONG fault = winsim::EnterCall("RegDeleteKeyW"))
         return fault;
     return winsim::DeleteInView(hKey, lpSubKey, 0);
 }

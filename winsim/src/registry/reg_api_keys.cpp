@@ -1,9 +1,9 @@
 // Opening, creating, closing and listing keys.
 #include <cstring>
 
+#include "../call_faults.h"
 #include "../machine.h"
 #include "reg_access.h"
-#include "reg_calls.h"
 #include "reg_handles.h"
 #include "wow64_view.h"
 
@@ -78,7 +78,7 @@ LONG OpenAt(const KeyHandle &parent, LPCWSTR lpSubKey, DWORD options, REGSAM sam
 
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, HKEY *phkResult)
 {
-    if (LONG fault = EnterRegistryCall("RegOpenKeyExW"))
+    if (LONG fault = EnterCall("RegOpenKeyExW"))
         return fault;
     KeyHandle parent;
     if (!phkResult || (ulOptions & ~KNOWN_OPTIONS))
@@ -91,7 +91,7 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM s
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dwOptions, REGSAM samDesired,
                             const SECURITY_ATTRIBUTES *lpSecurityAttributes, HKEY *phkResult, LPDWORD lpdwDisposition)
 {
-    if (LONG fault = EnterRegistryCall("RegCreateKeyExW"))
+    if (LONG fault = EnterCall("RegCreateKeyExW"))
         return fault;
     KeyHandle parent;
     if (!phkResult || (dwOptions & ~KNOWN_OPTIONS) || SplitPath(lpSubKey).empty())
@@ -103,7 +103,7 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dw
 
 LONG WINAPI RegCloseKey(HKEY hKey)
 {
-    if (LONG fault = EnterRegistryCall("RegCloseKey"))
+    if (LONG fault = EnterCall("RegCloseKey"))
         return fault;
     KeyHandle ignored;
     if (LookUpKey(hKey, &ignored) == ERROR_INVALID_HANDLE)
@@ -115,7 +115,7 @@ LONG WINAPI RegCloseKey(HKEY hKey)
 LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD, LPWSTR lpClass,
                           LPDWORD lpcchClass, PFILETIME lpftLastWriteTime)
 {
-    if (LONG fault = EnterRegistryCall("RegEnumKeyExW"))
+    if (LONG fault = EnterCall("RegEnumKeyExW"))
         return fault;
     KeyHandle handle;
     if (LONG status = LookUpKey(hKey, &handle))
@@ -142,7 +142,7 @@ LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcch
 
 LONG WINAPI RegFlushKey(HKEY hKey)
 {
-    if (LONG fault = EnterRegistryCall("RegFlushKey"))
+    if (LONG fault = EnterCall("RegFlushKey"))
         return fault;
     KeyHandle handle;
     return LookUpKey(hKey, &handle);

@@ -1,9 +1,9 @@
 // A key's owner and DACL, read and written through descriptors.
 #include <cstring>
 
+#include "../call_faults.h"
 #include "../machine.h"
 #include "../security_ids.h"
-#include "reg_calls.h"
 #include "reg_handles.h"
 
 using namespace winsim;
@@ -11,7 +11,7 @@ using namespace winsim;
 LONG WINAPI RegGetKeySecurity(HKEY hKey, SECURITY_INFORMATION SecurityInformation,
                               PSECURITY_DESCRIPTOR pSecurityDescriptor, LPDWORD lpcbSecurityDescriptor)
 {
-    if (LONG fault = EnterRegistryCall("RegGetKeySecurity"))
+    if (LONG fault = EnterCall("RegGetKeySecurity"))
         return fault;
     KeyHandle handle;
     if (LONG status = LookUpKey(hKey, &handle))
@@ -32,7 +32,7 @@ LONG WINAPI RegGetKeySecurity(HKEY hKey, SECURITY_INFORMATION SecurityInformatio
 LONG WINAPI RegSetKeySecurity(HKEY hKey, SECURITY_INFORMATION SecurityInformation,
                               PSECURITY_DESCRIPTOR pSecurityDescriptor)
 {
-    if (LONG fault = EnterRegistryCall("RegSetKeySecurity"))
+    if (LONG fault = EnterCall("RegSetKeySecurity"))
         return fault;
     KeyHandle handle;
     if (LONG status = LookUpKey(hKey, &handle))

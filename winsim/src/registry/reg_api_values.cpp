@@ -1,8 +1,8 @@
 // Reading, writing and deleting values, byte for byte as given.
 #include <cstring>
 
+#include "../call_faults.h"
 #include "../machine.h"
-#include "reg_calls.h"
 #include "reg_handles.h"
 
 using namespace winsim;
@@ -37,7 +37,7 @@ LONG CopyData(const std::vector<BYTE> &data, BYTE *lpData, LPDWORD lpcbData)
 LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD, LPDWORD lpType,
                           BYTE *lpData, LPDWORD lpcbData)
 {
-    if (LONG fault = EnterRegistryCall("RegEnumValueW"))
+    if (LONG fault = EnterCall("RegEnumValueW"))
         return fault;
     KeyHandle handle;
     if (LONG status = KeyWithRight(hKey, KEY_QUERY_VALUE, &handle))
@@ -58,7 +58,7 @@ LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD 
 
 LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, BYTE *lpData, LPDWORD lpcbData)
 {
-    if (LONG fault = EnterRegistryCall("RegQueryValueExW"))
+    if (LONG fault = EnterCall("RegQueryValueExW"))
         return fault;
     KeyHandle handle;
     if (LONG status = KeyWithRight(hKey, KEY_QUERY_VALUE, &handle))
@@ -73,7 +73,7 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lp
 
 LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData, DWORD cbData)
 {
-    if (LONG fault = EnterRegistryCall("RegSetValueExW"))
+    if (LONG fault = EnterCall("RegSetValueExW"))
         return fault;
     KeyHandle handle;
     if (LONG status = KeyWithRight(hKey, KEY_SET_VALUE, &handle))
@@ -93,7 +93,7 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
 
 LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
 {
-    if (LONG fault = EnterRegistryCall("RegDeleteValueW"))
+    if (LONG fault = EnterCall("RegDeleteValueW"))
         return fault;
     KeyHandle handle;
     if (LONG status = KeyWithRight(hKey, KEY_SET_VALUE, &handle))

@@ -1,4 +1,4 @@
-// Counting of registry calls, and the faults a test plants in them.
+// Counting of the simulated calls, and the faults a test plants in them.
 #pragma once
 
 #include "winsim/windows.h"
@@ -6,6 +6,6 @@
 namespace winsim {
 
 // Counts the call; the planted fault's code when this call is to fail, else 0.
-LONG EnterRegistryCall(const char *function);
+LONG EnterCall(const char *function);
 
 }  // namespace winsim
