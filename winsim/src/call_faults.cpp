@@ -20,6 +20,11 @@ unsigned CallCount(const char *function)
     return found == TheMachine().callCounts.end() ? 0 : found->second;
 }
 
+std::map<std::string, unsigned> CallCounts()
+{
+    return TheMachine().callCounts;
+}
+
 void FailCall(const char *function, unsigned nth, LONG code)
 {
     TheMachine().callFaults.push_back(PlannedFault{function, nth, code});

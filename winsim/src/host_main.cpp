@@ -1,6 +1,7 @@
 // The host program's start-up, in the place of the Windows runtime's: the
 // arguments arrive as UTF-8 and are handed to wmain as wide strings. The
-// machine lives in the folder that WINSIM_MACHINE names, or is a fresh one.
+// machine lives in the folder that WINSIM_MACHINE names, or is a fresh one;
+// WINSIM_CALL_COUNTS names a file that receives how often the run made each call.
 #include <unistd.h>
 
 #include <cstdio>
@@ -35,6 +36,13 @@ int main(int argc, char **argv)
     winsim::SetTerminalAnswersDialogs(true);
     int status = wmain(argc, wideArgv.data());
     fflush(stdout);
+    if (const char *counts = std::getenv("WINSIM_CALL_COUNTS")) {
+        if (FILE *file = std::fopen(counts, "w")) {
+            for (const auto &count : winsim::CallCounts())
+                std::fprintf(file, "%s %u\n", count.first.c_str(), count.second);
+            std::fclose(file);
+        }
+    }
     if (folder && !winsim::SaveMachineFolder(folder)) {
         std::fprintf(stderr, "winsim: cannot save the machine in %s\n", folder);
         return 2;

@@ -2,6 +2,7 @@
 // scenario and inspects after it. Product code never includes this header.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ bool FsRedirectionDisabled();
 // Registry and file calls: how often each was made, and a planted failure of the nth
 // call of a function (counting from the machine's start) with a code.
 unsigned CallCount(const char *function);
+std::map<std::string, unsigned> CallCounts();
 void FailCall(const char *function, unsigned nth, LONG code);
 
 // The registry in the text form of Windows' registry editor, UTF-16LE with
