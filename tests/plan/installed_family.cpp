@@ -135,7 +135,7 @@ void InstallCryptography(REGSAM view)
     for (const wchar_t *key : {L"OCSPAPI", L"RP", L"App Paths", L"Settings\\Detours", L"Catalog"})
         Sz(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Vexa Lune\\") + key, L"Installed", L"1", view);
     Sz(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Vexa Lune\\Settings\\USERS\\") + USER_SID + L"\\KeyCarriers\\Token",
-       L"Reader", L"Aladdin", view);
+       L"Reader", L"USB token reader", view);
     for (const wchar_t *type : {L"Type 002", L"Type 071", L"Type 075", L"Type 080", L"Type 081"})
         Sz(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider Types\\") + type,
            L"Name", L"Vexa-Lune GOST CSP", view);
