@@ -55,12 +55,12 @@ python3 scripts/wine_compare.py compare "$work" "$known"
 echo "== Killed at a random point under Wine, then run again"
 start_prefix interrupted
 "$wine" build/win64/src/vxclean.exe -clear < /dev/null > /dev/null 2>&1 &
-# Somewhere within the time the whole run took.
-pause=$(awk -v seed="$RANDOM" -v took="$took" 'BEGIN { srand(seed); printf "%.2f", took * (0.1 + 0.8 * rand()) }')
+# Somewhere within the time the whole run took; KILL_AFTER (seconds) repeats a given point.
+pause=${KILL_AFTER:-$(awk -v seed="$RANDOM" -v took="$took" 'BEGIN { srand(seed); printf "%.2f", took * (0.1 + 0.8 * rand()) }')}
 sleep "$pause"
 kill -9 $! 2>/dev/null || true
 wait $! 2>/dev/null || true
-echo "killed after ${pause} s of a run that takes ${took} s"
+echo "killed after ${pause} s of a run that takes ${took} s (KILL_AFTER=${pause} repeats it)"
 status=0
 "$wine" build/win64/src/vxclean.exe -clear < /dev/null > "$work/interrupted.out" 2>&1 || status=$?
 echo "$status" > "$work/interrupted.status"

@@ -1,6 +1,9 @@
 #include <cstring>
 
+#include "driver/process_state.h"
 #include "installer/installer.h"
+#include "installer/installer_locations.h"
+#include "registry/registry.h"
 #include "report/console_text.h"
 
 namespace {
@@ -22,6 +25,31 @@ bool AlreadyHandled(const GUID *handled, int count, const GUID &product)
         if (memcmp(&handled[i], &product, sizeof product) == 0)
             return true;
     return false;
+}
+
+// An upgrade-code key that lists no product is what a run interrupted
+// between deleting a product's values and the key itself leaves; no product
+// will ever lead to it again, so it is removed (or reported) here.
+DWORD RemoveEmptyUpgradeCodeKeys(const GUID &upgradeCode, DWORD dwMode, DWORD fWarn)
+{
+    wchar_t packed[38];
+    if (BEStringFromCLSID(packed, upgradeCode) != S_OK)
+        return 0;
+    DWORD result = 0;
+    for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
+        wchar_t path[LOCATION_PATH_CHARS];
+        LocationPath(path, LOCATION_PATH_CHARS, location, packed);
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | RegViewFlag, &key) != ERROR_SUCCESS)
+            continue;
+        wchar_t name[2];
+        DWORD length = 2;
+        LONG first = RegEnumValueW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+        RegCloseKey(key);
+        if (first == ERROR_NO_MORE_ITEMS)
+            result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
+    }
+    return result;
 }
 
 }  // namespace
@@ -53,5 +81,5 @@ DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn)
     }
     if (!FoundNothing(found))
         result |= found;
-    return result;
+    return result | RemoveEmptyUpgradeCodeKeys(upgradeCode, dwMode, fWarn);
 }

@@ -96,15 +96,27 @@ TEST_F(RemoveByUpgradeCodeTest, ReportModeHandsTheProductOnOnceAndStops)
     verify_installed(P1, C1);
 }
 
-TEST_F(RemoveByUpgradeCodeTest, AnEmptyFirstLocationEndsTheSearch)
+TEST_F(RemoveByUpgradeCodeTest, AnEmptyFirstLocationEndsTheSearchAndGoesAsResidue)
 {
     Install(P1, C1);
     add_key(HKEY_LOCAL_MACHINE, UPGRADE_CODES_1 + U1.packed);
     ListUnder(U1, P1, UPGRADE_CODES_2);
     Printed printed = RemoveByUpgrade(U1, 1, 1);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(L"", printed.out);
+    EXPECT_NE(0u, printed.result);
+    EXPECT_EQ(std::wstring::npos, printed.out.find(L"lists product"));
     verify_installed(P1, C1);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, UPGRADE_CODES_1 + U1.packed);
+    verify_sz(HKEY_LOCAL_MACHINE, UPGRADE_CODES_2 + U1.packed, P1.packed, L"");
+}
+
+TEST_F(RemoveByUpgradeCodeTest, AnUpgradeCodeLeftEmptyByAnInterruptedRunGoes)
+{
+    add_key(HKEY_LOCAL_MACHINE, UPGRADE_CODES_2 + U2.packed);
+    Printed shown = RemoveByUpgrade(U2, 0, 0);
+    EXPECT_EQ(0u, shown.result);
+    verify_key(HKEY_LOCAL_MACHINE, UPGRADE_CODES_2 + U2.packed);
+    EXPECT_EQ(0u, RemoveByUpgrade(U2, 1, 0).result);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, UPGRADE_CODES_2 + U2.packed);
 }
 
 TEST_F(RemoveByUpgradeCodeTest, ADeniedFirstLocationLeavesTheSecondToAnswer)
