@@ -1,15 +1,20 @@
 // A realistic administrator's machine for the benchmark: the product family
 // installed beside N installer component keys (1 to 5 values each, packed
 // names, a few shared by several products) and N/20 upgrade codes with 1 to
-// 3 products each, with their Uninstall entries and installer folders.
+// 3 products each, with their Uninstall entries and installer folders. Some
+// of those keys also name products of the family, as shared components and
+// upgrade codes do. Options: --32-bit for a 32-bit Windows.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <winsim/control.h>
 
 #include "installed_family.h"
+#include "installer/installer.h"
+#include "plan/plan_data.h"
 #include "registry_helpers.h"
 
 namespace {
@@ -44,18 +49,28 @@ std::wstring Braced(const std::wstring &packed)
            packed.substr(16, 4) + L"-" + packed.substr(20, 12) + L"}";
 }
 
+std::wstring FamilyProduct(unsigned index)
+{
+    GUID product;
+    IIDFromString(ProductCodeTable[index % 60], &product);
+    wchar_t packed[38];
+    BEStringFromCLSID(packed, product);
+    return packed;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s component-keys machine-folder\n", argv[0]);
+    bool windows32 = argc == 4 && std::strcmp(argv[1], "--32-bit") == 0;
+    if (argc != 3 + windows32) {
+        std::fprintf(stderr, "usage: %s [--32-bit] component-keys machine-folder\n", argv[0]);
         return 2;
     }
-    unsigned components = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
-    std::string folder = argv[2];
+    unsigned components = static_cast<unsigned>(std::strtoul(argv[1 + windows32], nullptr, 10));
+    std::string folder = argv[2 + windows32];
     winsim::ResetMachine();
-    winsim::SetMachineKind(winsim::MachineKind::Windows64);
+    winsim::SetMachineKind(windows32 ? winsim::MachineKind::Windows32 : winsim::MachineKind::Windows64);
     winsim::SetMachineFolder(folder);
     InstallBystanders();
     InstallProductFamily();
@@ -69,12 +84,19 @@ int main(int argc, char **argv)
         for (unsigned v = 0; v < values; ++v)
             add_sz(HKEY_LOCAL_MACHINE, key, products[Next(static_cast<unsigned>(products.size()))],
                    L"C:\\Program Files\\Vendor\\file" + std::to_wstring(i) + L".dll");
+        // Shared with one or two products of the family.
+        if (i % 97 == 5)
+            add_sz(HKEY_LOCAL_MACHINE, key, FamilyProduct(i / 97), L"C:\\Windows\\system32\\shared.dll");
+        if (i % 194 == 5)
+            add_sz(HKEY_LOCAL_MACHINE, key, FamilyProduct(i / 97 + 7), L"C:\\Windows\\system32\\shared.dll");
     }
     for (unsigned i = 0; i < components / 20; ++i) {
         std::wstring upgradeCode = PackedName();
         unsigned listed = 1 + Next(3);
         for (unsigned p = 0; p < listed; ++p) {
-            const std::wstring &product = products[Next(static_cast<unsigned>(products.size()))];
+            // Now and then a product of the family, listed under another upgrade code too.
+            const std::wstring product = i % 41 == 3 && p == 0 ? FamilyProduct(i / 41)
+                                                               : products[Next(static_cast<unsigned>(products.size()))];
             add_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Installer\\UpgradeCodes\\" + upgradeCode, product, L"");
             add_sz(HKEY_LOCAL_MACHINE, INSTALLER + L"UpgradeCodes\\" + upgradeCode, product, L"");
         }
