@@ -9,7 +9,6 @@
 namespace {
 
 const DWORD NAME_CHARS = 255;
-const DWORD MODE_REMOVE = 1;
 
 struct Search {
     LPCWSTR lpKeyNameMatch;
@@ -19,17 +18,6 @@ struct Search {
     DWORD fWarn;
     BOOL fRecurse;
 };
-
-void PrintIndent(DWORD depth)
-{
-    for (DWORD i = 0; i < depth; ++i)
-        PrintOut(L"  ");
-}
-
-LPCWSTR Shown(LPCWSTR pattern)
-{
-    return pattern ? pattern : L"";
-}
 
 DWORD CloseKey(HKEY key, LPCWSTR lpName)
 {
@@ -64,20 +52,9 @@ LPCWSTR MatchedPattern(HKEY key, LPCWSTR lpName, bool link, const Search &search
 // itself, its target stays); its subtree is not searched.
 DWORD HandleMatch(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, HKEY key, LPCWSTR pattern, const Search &search)
 {
-    PrintIndent(dwDepth);
-    PrintOut(L"%ls\n", lpName);
-    PrintIndent(dwDepth);
-    PrintOut(L"^^^ %ls\n", pattern);
+    PrintMatch(lpName, dwDepth, pattern);
     DWORD result = CloseKey(key, lpName);
-    if (search.fWarn)
-        result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
-    if (search.dwMode == MODE_REMOVE) {
-        if (RecurseWipeRegTree(hParent, lpName) != 0)
-            result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RecurseWipeRegTree: %S", lpName);
-        if (IsSystemPath(lpName))
-            RebootNeeded = 1;
-    }
-    return result;
+    return result | RemoveMatchedKey(hParent, lpName, search.dwMode, search.fWarn);
 }
 
 DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &search)
@@ -95,10 +72,8 @@ DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &searc
         while ((length = NAME_CHARS, status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr,
                                                             nullptr)) == ERROR_SUCCESS) {
             // The chain of keys that leads to each match.
-            if (index == 0) {
-                PrintIndent(dwDepth);
-                PrintOut(L"%ls\n", lpName);
-            }
+            if (index == 0)
+                PrintSearchedKey(lpName, dwDepth);
             result |= RecurseSearchRegTree(key, name, dwDepth + 1, search.lpKeyNameMatch, search.lpValNameMatch,
                                            search.lpValDataMatch, search.dwMode, search.fWarn, search.fRecurse);
             // A deleted subkey's place is taken by the next one. The probe opens
@@ -134,24 +109,16 @@ DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR 
     DWORD options = dwDepth == 0 ? 0 : REG_OPTION_OPEN_LINK;
     LONG status = RegOpenKeyExW(hParent, lpName, options, KEY_READ | RegViewFlag, &key);
     if (status != ERROR_SUCCESS) {
-        PrintIndent(dwDepth);
-        if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status))
-            PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n",
-                     lpName);
-        else
-            result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                 "Can not open key: %S", lpName);
+        result = SayUnopenedKey(status, lpName, dwDepth);
     } else {
         if (dwDepth == 0)
-            PrintOut(L"Searching for\n    KeyName: '%ls'\n or ValName: '%ls'\n or ValData: '%ls'\n in '%ls'\n",
-                     Shown(lpKeyNameMatch), Shown(lpValNameMatch), Shown(lpValDataMatch), lpName);
+            PrintSearchHeader(lpKeyNameMatch, lpValNameMatch, lpValDataMatch, lpName);
         bool link = dwDepth > 0 && IsRegistryLink(key);
         LPCWSTR pattern = MatchedPattern(key, lpName, link, search, &result);
         if (pattern) {
             result |= HandleMatch(hParent, lpName, dwDepth, key, pattern, search);
         } else if (link) {
-            PrintIndent(dwDepth);
-            PrintOut(L"%ls (link, not followed)\n", lpName);
+            PrintLinkNotFollowed(lpName, dwDepth);
             result |= CloseKey(key, lpName);
         } else {
             result |= SearchSubkeys(key, lpName, dwDepth, search);

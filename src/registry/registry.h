@@ -40,6 +40,17 @@ DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR 
 // The whole-tree search under HKEY_LOCAL_MACHINE.
 DWORD WipeMatchingKeys(LPCWSTR lpSubKey, LPCWSTR lpKeyNameMatch, LPCWSTR lpValDataMatch, DWORD dwMode, DWORD fWarn);
 DWORD CountMatchingValueNames(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount);
+
+// What a search prints: its header, a key on the way to a match (indented
+// two spaces per level), a key it cannot open (announced when absent or
+// refused, else reported), a link it does not follow, and a match.
+void PrintSearchHeader(LPCWSTR lpKeyNameMatch, LPCWSTR lpValNameMatch, LPCWSTR lpValDataMatch, LPCWSTR lpStart);
+void PrintSearchedKey(LPCWSTR lpName, DWORD dwDepth);
+DWORD SayUnopenedKey(LONG status, LPCWSTR lpName, DWORD dwDepth);
+void PrintLinkNotFollowed(LPCWSTR lpName, DWORD dwDepth);
+void PrintMatch(LPCWSTR lpName, DWORD dwDepth, LPCWSTR lpPattern);
+// A matched key (already closed): residue with fWarn; deleted whole in mode 1.
+DWORD RemoveMatchedKey(HKEY hParent, LPCWSTR lpName, DWORD dwMode, DWORD fWarn);
 DWORD CountMatchingValueData(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount);
 
 // Reports, and in mode 1 deletes, the values of one key whose names contain
