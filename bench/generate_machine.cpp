@@ -95,8 +95,8 @@ int main(int argc, char **argv)
         unsigned listed = 1 + Next(3);
         for (unsigned p = 0; p < listed; ++p) {
             // Now and then a product of the family, listed under another upgrade code too.
-            const std::wstring product = i % 41 == 3 && p == 0 ? FamilyProduct(i / 41)
-                                                               : products[Next(static_cast<unsigned>(products.size()))];
+            const std::wstring product =
+                i % 41 == 3 && p == 0 ? FamilyProduct(i / 41) : products[Next(static_cast<unsigned>(products.size()))];
             add_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Installer\\UpgradeCodes\\" + upgradeCode, product, L"");
             add_sz(HKEY_LOCAL_MACHINE, INSTALLER + L"UpgradeCodes\\" + upgradeCode, product, L"");
         }

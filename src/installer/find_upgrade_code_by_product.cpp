@@ -3,8 +3,9 @@
 #include "driver/process_state.h"
 #include "installer/installer.h"
 #include "installer/installer_locations.h"
+#include "installer/installer_scan.h"
+#include "installer/key_snapshot.h"
 #include "registry/registry.h"
-#include "report/console_text.h"
 #include "report/report.h"
 
 namespace {
@@ -13,81 +14,89 @@ const DWORD NOT_LISTED = ERROR_NO_MORE_ITEMS;
 const DWORD NO_LOCATION = ERROR_FILE_NOT_FOUND;
 const DWORD STILL_SEARCHING = static_cast<DWORD>(-1);
 
-struct Buffers {
-    wchar_t subkey[INSTALLER_NAME_CHARS];
-    wchar_t value[INSTALLER_NAME_CHARS];
-    wchar_t path[INSTALLER_NAME_CHARS];
-    DWORD failures;  // reports of keys that failed to open for another reason than absence or refusal
-};
+// What was read of each location: its upgrade-code keys and their values.
+KeySnapshot UpgradeCodes[UPGRADE_CODE_LOCATION_COUNT];
 
-HKEY OpenOrSay(LPCWSTR lpPath, Buffers &buffers)
+DWORD ReadLocation(int location)
 {
+    KeySnapshot *snapshot = &UpgradeCodes[location];
+    if (IsSnapshotCurrent(snapshot))
+        return 0;
+    ForgetSnapshot(snapshot);
     HKEY key;
-    LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, lpPath, 0, KEY_READ | RegViewFlag, &key);
-    if (status == ERROR_SUCCESS)
-        return key;
-    if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status))
-        PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n", lpPath);
-    else
-        buffers.failures |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                        "Can not open key: %S", lpPath);
-    return nullptr;
-}
-
-DWORD CloseKey(HKEY key, DWORD result)
-{
+    snapshot->lOpened =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, UPGRADE_CODE_LOCATIONS[location], 0, KEY_READ | RegViewFlag, &key);
+    if (snapshot->lOpened != ERROR_SUCCESS) {
+        snapshot->fRead = TRUE;
+        snapshot->dwView = RegViewFlag;
+        return 0;
+    }
+    DWORD result = ReadSnapshot(snapshot, key, 0);
     if (RegCloseKey(key) != ERROR_SUCCESS)
-        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RegCloseKey");
+        result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RegCloseKey");
+    if (result)
+        ForgetSnapshot(snapshot);
     return result;
 }
 
-// An item that cannot be read is stepped over; any other failure ends the
-// enumeration, which would otherwise fail at every index without end.
-bool SkipsItem(LONG status)
+// The outcome once the product's value is found under this key, else STILL_SEARCHING.
+DWORD SearchUpgradeCode(const KeySnapshot *snapshot, const SnapshotKey *key, LPCWSTR lpPacked, GUID *lpUpgradeCode)
 {
-    return status == ERROR_MORE_DATA;
-}
-
-// STILL_SEARCHING, or the outcome once the product's value is found.
-DWORD SearchUpgradeCode(HKEY key, LPCWSTR lpPacked, Buffers &buffers, GUID *lpUpgradeCode)
-{
-    for (DWORD index = 0;; ++index) {
-        DWORD length = INSTALLER_NAME_CHARS - 1;
-        LONG status = RegEnumValueW(key, index, buffers.value, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status != ERROR_SUCCESS) {
-            if (SkipsItem(status))
-                continue;
-            return STILL_SEARCHING;
-        }
-        if (wcscmp(buffers.value, lpPacked) != 0)
+    LPCWSTR value = FirstValueName(snapshot, key);
+    for (DWORD i = 0; i < key->dwValueCount; ++i, value = NextName(value)) {
+        if (wcscmp(value, lpPacked) != 0)
             continue;
-        HRESULT parsed = CLSIDFromBEString(buffers.subkey, lpUpgradeCode);
+        LPCWSTR name = SnapshotKeyName(snapshot, key);
+        HRESULT parsed = CLSIDFromBEString(name, lpUpgradeCode);
         if (parsed != S_OK)
             ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(parsed), REPORT_ALL, "Can not parse GUID: %S",
-                        buffers.subkey);
+                        name);
         return static_cast<DWORD>(parsed);
     }
+    return STILL_SEARCHING;
 }
 
-DWORD SearchLocation(HKEY location, LPCWSTR lpLocation, LPCWSTR lpPacked, Buffers &buffers, GUID *lpUpgradeCode)
+DWORD SearchLocation(int location, LPCWSTR lpPacked, GUID *lpUpgradeCode, DWORD *failures)
 {
-    for (DWORD index = 0;; ++index) {
-        DWORD length = INSTALLER_NAME_CHARS - 1;
-        LONG status = RegEnumKeyExW(location, index, buffers.subkey, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status != ERROR_SUCCESS) {
-            if (SkipsItem(status))
-                continue;
-            return STILL_SEARCHING;
-        }
-        LocationPath(buffers.path, INSTALLER_NAME_CHARS, lpLocation, buffers.subkey);
-        HKEY key = OpenOrSay(buffers.path, buffers);
-        if (!key)
+    const KeySnapshot *snapshot = &UpgradeCodes[location];
+    for (DWORD i = 0; i < snapshot->dwKeyCount; ++i) {
+        const SnapshotKey *key = &snapshot->lpKeys[i];
+        if (key->fGone)
             continue;
-        DWORD found = SearchUpgradeCode(key, lpPacked, buffers, lpUpgradeCode);
-        found = CloseKey(key, found);
+        if (key->lOpened != ERROR_SUCCESS) {
+            wchar_t path[INSTALLER_NAME_CHARS];
+            LocationPath(path, INSTALLER_NAME_CHARS, UPGRADE_CODE_LOCATIONS[location], SnapshotKeyName(snapshot, key));
+            *failures |= SayUnopenedKey(key->lOpened, path, 0);
+            continue;
+        }
+        DWORD found = SearchUpgradeCode(snapshot, key, lpPacked, lpUpgradeCode);
         if (found != STILL_SEARCHING)
             return found;
     }
+    return STILL_SEARCHING;
+}
+
+DWORD FindInLocations(LPCWSTR lpPacked, GUID *lpUpgradeCode)
+{
+    DWORD failures = 0;
+    bool opened = false;
+    for (int location = 0; location < UPGRADE_CODE_LOCATION_COUNT; ++location) {
+        DWORD failure = ReadLocation(location);
+        if (failure)
+            return failure;
+        LONG status = UpgradeCodes[location].lOpened;
+        if (status != ERROR_SUCCESS) {
+            failures |= SayUnopenedKey(status, UPGRADE_CODE_LOCATIONS[location], 0);
+            continue;
+        }
+        opened = true;
+        DWORD found = SearchLocation(location, lpPacked, lpUpgradeCode, &failures);
+        if (found != STILL_SEARCHING)
+            return found;
+    }
+    if (failures)
+        return failures;
+    return opened ? NOT_LISTED : NO_LOCATION;
 }
 
 }  // namespace
@@ -100,21 +109,25 @@ DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode)
         ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(packing), REPORT_ALL, "BEStringFromCLSID()");
         return static_cast<DWORD>(packing);
     }
+    DWORD found = FindInLocations(packed, lpUpgradeCode);
+    if (!IsInstallerScanOpen())
+        ForgetUpgradeCodes();
+    return found;
+}
 
-    static Buffers buffers;
-    buffers.failures = 0;
-    bool opened = false;
-    for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
-        HKEY key = OpenOrSay(location, buffers);
-        if (!key)
-            continue;
-        opened = true;
-        DWORD found = SearchLocation(key, location, packed, buffers, lpUpgradeCode);
-        found = CloseKey(key, found);
-        if (found != STILL_SEARCHING)
-            return found;
-    }
-    if (buffers.failures)
-        return buffers.failures;
-    return opened ? NOT_LISTED : NO_LOCATION;
+DWORD RereadUpgradeCodeKey(int location, LPCWSTR lpPackedUpgradeCode)
+{
+    KeySnapshot *snapshot = &UpgradeCodes[location];
+    SnapshotKey *key = IsSnapshotCurrent(snapshot) ? FindSnapshotKey(snapshot, lpPackedUpgradeCode) : nullptr;
+    if (!key)
+        return 0;
+    wchar_t path[INSTALLER_NAME_CHARS];
+    LocationPath(path, INSTALLER_NAME_CHARS, UPGRADE_CODE_LOCATIONS[location], lpPackedUpgradeCode);
+    return RereadSnapshotKey(snapshot, key, HKEY_LOCAL_MACHINE, path, 0);
+}
+
+void ForgetUpgradeCodes()
+{
+    for (KeySnapshot &snapshot : UpgradeCodes)
+        ForgetSnapshot(&snapshot);
 }

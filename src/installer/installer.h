@@ -13,6 +13,14 @@ HRESULT BEStringFromCLSID(LPWSTR lpOut, GUID guid);
 HRESULT CLSIDFromHexString(LPCWSTR lpText, GUID *lpGuid);
 HRESULT CLSIDFromBEString(LPCWSTR lpText, GUID *lpGuid);
 
+// Between these two, the searches of RemoveProduct and RemoveByUpgradeCode
+// read the Components and UpgradeCodes keys once (in the current view) and
+// answer every product from what they read, kept up to date as they remove;
+// outside, each search reads them afresh. Nothing else may change those keys
+// while a scan is open, and a scan must end within its pass.
+void BeginInstallerScan();
+void EndInstallerScan();
+
 DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn);
 DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn);
 // 0 with the upgrade code stored; 259 when no upgrade code lists the product

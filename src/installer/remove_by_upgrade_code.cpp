@@ -3,11 +3,13 @@
 #include "driver/process_state.h"
 #include "installer/installer.h"
 #include "installer/installer_locations.h"
+#include "installer/installer_scan.h"
 #include "registry/registry.h"
 #include "report/console_text.h"
 
 namespace {
 
+const DWORD MODE_REMOVE = 1;
 // More products under one upgrade code than anyone installs.
 const int MAX_PRODUCTS = 256;
 
@@ -36,9 +38,9 @@ DWORD RemoveEmptyUpgradeCodeKeys(const GUID &upgradeCode, DWORD dwMode, DWORD fW
     if (BEStringFromCLSID(packed, upgradeCode) != S_OK)
         return 0;
     DWORD result = 0;
-    for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
+    for (int location = 0; location < UPGRADE_CODE_LOCATION_COUNT; ++location) {
         wchar_t path[LOCATION_PATH_CHARS];
-        LocationPath(path, LOCATION_PATH_CHARS, location, packed);
+        LocationPath(path, LOCATION_PATH_CHARS, UPGRADE_CODE_LOCATIONS[location], packed);
         HKEY key;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | RegViewFlag, &key) != ERROR_SUCCESS)
             continue;
@@ -46,8 +48,11 @@ DWORD RemoveEmptyUpgradeCodeKeys(const GUID &upgradeCode, DWORD dwMode, DWORD fW
         DWORD length = 2;
         LONG first = RegEnumValueW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
         RegCloseKey(key);
-        if (first == ERROR_NO_MORE_ITEMS)
-            result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
+        if (first != ERROR_NO_MORE_ITEMS)
+            continue;
+        result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
+        if (dwMode == MODE_REMOVE)
+            result |= RereadUpgradeCodeKey(location, packed);
     }
     return result;
 }

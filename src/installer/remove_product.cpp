@@ -2,6 +2,7 @@
 
 #include "installer/installer.h"
 #include "installer/installer_locations.h"
+#include "installer/installer_scan.h"
 #include "registry/registry.h"
 #include "report/console_text.h"
 
@@ -9,6 +10,7 @@ namespace {
 
 const DWORD NOT_LISTED = ERROR_NO_MORE_ITEMS;
 const DWORD NO_LOCATION = ERROR_FILE_NOT_FOUND;
+const DWORD MODE_REMOVE = 1;
 
 // What the search adds to the result: nothing when it only found no listing,
 // its reports' value when it failed.
@@ -38,8 +40,7 @@ DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
     }
     // A component key lists the products that share the component: one that
     // names this product goes whole, one level below the Components key.
-    result |= RecurseSearchRegTree(HKEY_LOCAL_MACHINE, COMPONENTS_LOCATION, 0, nullptr, packed, nullptr, dwMode, fWarn,
-                                   FALSE);
+    result |= SearchComponents(packed, dwMode, fWarn);
 
     // These lines run on into the first line that the engine prints.
     LocationPath(path, LOCATION_PATH_CHARS, UNINSTALL_LOCATION, lpProductCode);
@@ -54,10 +55,12 @@ DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
         return result | SearchFailure(found);
     wchar_t packedUpgradeCode[38];
     result |= static_cast<DWORD>(BEStringFromCLSID(packedUpgradeCode, upgradeCode));
-    for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
-        LocationPath(path, LOCATION_PATH_CHARS, location, packedUpgradeCode);
-        PrintOut(L"%ls%ls", location, path);
+    for (int location = 0; location < UPGRADE_CODE_LOCATION_COUNT; ++location) {
+        LocationPath(path, LOCATION_PATH_CHARS, UPGRADE_CODE_LOCATIONS[location], packedUpgradeCode);
+        PrintOut(L"%ls%ls", UPGRADE_CODE_LOCATIONS[location], path);
         result |= DeleteValuesByName(HKEY_LOCAL_MACHINE, path, packed, dwMode, fWarn);
+        if (dwMode == MODE_REMOVE)
+            result |= RereadUpgradeCodeKey(location, packedUpgradeCode);
     }
 
     // The upgrade code's keys go only once no upgrade code lists the product.
@@ -65,10 +68,12 @@ DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
     found = FindUpgradeCodeByProduct(product, &stillListed);
     if (found != NOT_LISTED)
         return result | SearchFailure(found);
-    for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
-        LocationPath(path, LOCATION_PATH_CHARS, location, packedUpgradeCode);
-        PrintOut(L"%ls%ls", location, path);
+    for (int location = 0; location < UPGRADE_CODE_LOCATION_COUNT; ++location) {
+        LocationPath(path, LOCATION_PATH_CHARS, UPGRADE_CODE_LOCATIONS[location], packedUpgradeCode);
+        PrintOut(L"%ls%ls", UPGRADE_CODE_LOCATIONS[location], path);
         result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
+        if (dwMode == MODE_REMOVE)
+            result |= RereadUpgradeCodeKey(location, packedUpgradeCode);
     }
     return result;
 }

@@ -15,12 +15,14 @@ namespace {
 DWORD RemoveInstallerRegistrations(Pass pass)
 {
     DWORD result = 0;
+    BeginInstallerScan();
     PrintOut(L"Start remove by UpgradeCode\n");
     for (LPCWSTR upgradeCode : UpgradeCodeTable)
         result |= RemoveByUpgradeCode(upgradeCode, pass.dwMode, pass.fWarn);
     PrintOut(L"Start remove by Program GUID\n");
     for (LPCWSTR productCode : ProductCodeTable)
         result |= RemoveProduct(productCode, pass.dwMode, pass.fWarn);
+    EndInstallerScan();
     return result;
 }
 

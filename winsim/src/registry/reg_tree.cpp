@@ -104,12 +104,13 @@ bool SameName(const std::wstring &a, const std::wstring &b)
     return CompareNames(a, b) == 0;
 }
 
+// Subkeys are kept in name order, so a name is found by halving.
 KeyPtr FindChild(const RegKey &parent, const std::wstring &name)
 {
-    for (const KeyPtr &child : parent.subkeys)
-        if (SameName(child->name, name))
-            return child;
-    return nullptr;
+    auto place = std::lower_bound(
+        parent.subkeys.begin(), parent.subkeys.end(), name,
+        [](const KeyPtr &child, const std::wstring &wanted) { return CompareNames(child->name, wanted) < 0; });
+    return place != parent.subkeys.end() && SameName((*place)->name, name) ? *place : nullptr;
 }
 
 KeyPtr AddChild(RegKey &parent, const std::wstring &name, const ObjectSecurity &security)
@@ -118,8 +119,9 @@ KeyPtr AddChild(RegKey &parent, const std::wstring &name, const ObjectSecurity &
     child->name = name;
     child->parent = &parent;
     child->security = security;
-    auto place = std::find_if(parent.subkeys.begin(), parent.subkeys.end(),
-                              [&](const KeyPtr &other) { return CompareNames(name, other->name) < 0; });
+    auto place = std::upper_bound(
+        parent.subkeys.begin(), parent.subkeys.end(), name,
+        [](const std::wstring &added, const KeyPtr &other) { return CompareNames(added, other->name) < 0; });
     parent.subkeys.insert(place, child);
     return child;
 }

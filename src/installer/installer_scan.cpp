@@ -1,0 +1,25 @@
+#include "installer/installer_scan.h"
+#include "installer/installer.h"
+
+namespace {
+
+BOOL ScanOpen = FALSE;
+
+}  // namespace
+
+void BeginInstallerScan()
+{
+    ScanOpen = TRUE;
+}
+
+void EndInstallerScan()
+{
+    ScanOpen = FALSE;
+    ForgetComponents();
+    ForgetUpgradeCodes();
+}
+
+BOOL IsInstallerScanOpen()
+{
+    return ScanOpen;
+}

@@ -1,0 +1,169 @@
+#include "installer/key_snapshot.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "driver/process_state.h"
+#include "registry/registry.h"
+#include "report/report.h"
+
+namespace {
+
+const DWORD KEY_NAME_CHARS = 256;
+const DWORD VALUE_NAME_CHARS = 16383;
+const wchar_t LINK_VALUE[] = L"SymbolicLinkValue";
+
+// Grows a block to hold at least `needed` items; false when memory is short.
+template <typename Item> bool Reserve(Item *&items, DWORD &size, DWORD needed)
+{
+    if (needed <= size)
+        return true;
+    DWORD grown = size ? size : 4096;
+    while (grown < needed)
+        grown *= 2;
+    Item *moved = static_cast<Item *>(realloc(items, grown * sizeof(Item)));
+    if (!moved)
+        return false;
+    items = moved;
+    size = grown;
+    return true;
+}
+
+bool AppendName(KeySnapshot *snapshot, LPCWSTR lpName, DWORD *offset)
+{
+    DWORD length = static_cast<DWORD>(wcslen(lpName)) + 1;
+    if (!Reserve(snapshot->lpText, snapshot->dwTextSize, snapshot->dwTextUsed + length))
+        return false;
+    *offset = snapshot->dwTextUsed;
+    memcpy(snapshot->lpText + snapshot->dwTextUsed, lpName, length * sizeof(wchar_t));
+    snapshot->dwTextUsed += length;
+    return true;
+}
+
+DWORD NotEnoughMemory()
+{
+    return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
+}
+
+// The value names of an open key, after the key's name in the text; a link
+// shows itself among them by its link value.
+DWORD ReadValues(KeySnapshot *snapshot, SnapshotKey *key, HKEY hKey, DWORD dwOptions)
+{
+    static wchar_t name[VALUE_NAME_CHARS + 1];
+    key->dwValueCount = 0;
+    key->fLink = FALSE;
+    LONG status;
+    DWORD length;
+    DWORD type;
+    for (DWORD index = 0; (length = VALUE_NAME_CHARS, status = RegEnumValueW(hKey, index, name, &length, nullptr, &type,
+                                                                             nullptr, nullptr)) == ERROR_SUCCESS;
+         ++index) {
+        DWORD offset;
+        if (!AppendName(snapshot, name, &offset))
+            return NotEnoughMemory();
+        ++key->dwValueCount;
+        if (type == REG_LINK && _wcsicmp(name, LINK_VALUE) == 0)
+            key->fLink = TRUE;
+    }
+    key->lValuesEnd = status;
+    // A link's own values are what tell it apart; unread, they are asked for.
+    if (status != ERROR_NO_MORE_ITEMS && (dwOptions & REG_OPTION_OPEN_LINK) && !key->fLink)
+        key->fLink = IsRegistryLink(hKey);
+    return 0;
+}
+
+DWORD ReadKey(KeySnapshot *snapshot, SnapshotKey *key, HKEY hParent, LPCWSTR lpPath, LPCWSTR lpName, DWORD dwOptions)
+{
+    if (!AppendName(snapshot, lpName, &key->dwName))
+        return NotEnoughMemory();
+    key->dwValueCount = 0;
+    key->fLink = FALSE;
+    key->fGone = FALSE;
+    key->lValuesEnd = ERROR_NO_MORE_ITEMS;
+    HKEY hKey;
+    key->lOpened = RegOpenKeyExW(hParent, lpPath, dwOptions, KEY_READ | RegViewFlag, &hKey);
+    if (key->lOpened != ERROR_SUCCESS) {
+        key->fGone = IsAbsentKey(key->lOpened);
+        return 0;
+    }
+    DWORD result = ReadValues(snapshot, key, hKey, dwOptions);
+    LONG closed = RegCloseKey(hKey);
+    if (closed != ERROR_SUCCESS)
+        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(closed), REPORT_ALL,
+                              "Can not RegCloseKey: %S", lpPath);
+    return result;
+}
+
+}  // namespace
+
+BOOL IsSnapshotCurrent(const KeySnapshot *lpSnapshot)
+{
+    return lpSnapshot->fRead && lpSnapshot->dwView == RegViewFlag;
+}
+
+DWORD ReadSnapshot(KeySnapshot *lpSnapshot, HKEY hKey, DWORD dwOptions)
+{
+    lpSnapshot->fRead = TRUE;
+    lpSnapshot->dwView = RegViewFlag;
+    wchar_t name[KEY_NAME_CHARS];
+    DWORD length;
+    LONG status;
+    for (DWORD index = 0;
+         (length = KEY_NAME_CHARS - 1,
+         status = RegEnumKeyExW(hKey, index, name, &length, nullptr, nullptr, nullptr, nullptr)) != ERROR_NO_MORE_ITEMS;
+         ++index) {
+        if (status == ERROR_MORE_DATA)
+            continue;
+        if (status != ERROR_SUCCESS)
+            break;
+        if (!Reserve(lpSnapshot->lpKeys, lpSnapshot->dwKeySize, lpSnapshot->dwKeyCount + 1))
+            return NotEnoughMemory();
+        SnapshotKey *key = &lpSnapshot->lpKeys[lpSnapshot->dwKeyCount++];
+        DWORD result = ReadKey(lpSnapshot, key, hKey, name, name, dwOptions);
+        if (result)
+            return result;
+    }
+    lpSnapshot->lSubkeysEnd = status;
+    return 0;
+}
+
+DWORD RereadSnapshotKey(KeySnapshot *lpSnapshot, SnapshotKey *lpKey, HKEY hParent, LPCWSTR lpPath, DWORD dwOptions)
+{
+    wchar_t name[KEY_NAME_CHARS];
+    wcsncpy(name, SnapshotKeyName(lpSnapshot, lpKey), KEY_NAME_CHARS - 1);
+    name[KEY_NAME_CHARS - 1] = L'\0';
+    return ReadKey(lpSnapshot, lpKey, hParent, lpPath, name, dwOptions);
+}
+
+SnapshotKey *FindSnapshotKey(KeySnapshot *lpSnapshot, LPCWSTR lpName)
+{
+    for (DWORD i = 0; i < lpSnapshot->dwKeyCount; ++i) {
+        SnapshotKey *key = &lpSnapshot->lpKeys[i];
+        if (!key->fGone && _wcsicmp(SnapshotKeyName(lpSnapshot, key), lpName) == 0)
+            return key;
+    }
+    return nullptr;
+}
+
+LPCWSTR SnapshotKeyName(const KeySnapshot *lpSnapshot, const SnapshotKey *lpKey)
+{
+    return lpSnapshot->lpText + lpKey->dwName;
+}
+
+LPCWSTR FirstValueName(const KeySnapshot *lpSnapshot, const SnapshotKey *lpKey)
+{
+    return NextName(SnapshotKeyName(lpSnapshot, lpKey));
+}
+
+LPCWSTR NextName(LPCWSTR lpName)
+{
+    return lpName + wcslen(lpName) + 1;
+}
+
+void ForgetSnapshot(KeySnapshot *lpSnapshot)
+{
+    free(lpSnapshot->lpText);
+    free(lpSnapshot->lpKeys);
+    memset(lpSnapshot, 0, sizeof *lpSnapshot);
+}

@@ -1,0 +1,133 @@
+#include <cwchar>
+
+#include "driver/process_state.h"
+#include "installer/installer_locations.h"
+#include "installer/installer_scan.h"
+#include "installer/key_snapshot.h"
+#include "registry/registry.h"
+#include "report/console_text.h"
+#include "report/report.h"
+
+namespace {
+
+const DWORD MODE_REMOVE = 1;
+const DWORD COMPONENT_DEPTH = 1;
+const wchar_t VALUE_NAME_MATCH[] = L"lpValNameMatch";
+
+KeySnapshot Components;
+
+DWORD CloseKey(HKEY key, LPCWSTR lpName)
+{
+    LONG status = RegCloseKey(key);
+    return status == ERROR_SUCCESS ? 0
+                                   : ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                                 "Can not RegCloseKey: %S", lpName);
+}
+
+DWORD CountMatchingNames(const SnapshotKey *key, LPCWSTR lpPacked, DWORD *count)
+{
+    DWORD result = 0;
+    if (key->lValuesEnd != ERROR_NO_MORE_ITEMS)
+        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(key->lValuesEnd), REPORT_ALL,
+                             "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+    *count = 0;
+    LPCWSTR name = FirstValueName(&Components, key);
+    for (DWORD i = 0; i < key->dwValueCount; ++i, name = NextName(name))
+        if (wcsstr(name, lpPacked))
+            ++*count;
+    return result;
+}
+
+// One component key, as read: announced when it could not be opened or is a
+// link, reported and removed when it names the product. A removed key is
+// read again, so the next product sees what the removal left.
+DWORD SearchComponentKey(HKEY hComponents, SnapshotKey *key, LPCWSTR lpPacked, DWORD dwMode, DWORD fWarn)
+{
+    LPCWSTR name = SnapshotKeyName(&Components, key);
+    if (key->lOpened != ERROR_SUCCESS)
+        return SayUnopenedKey(key->lOpened, name, COMPONENT_DEPTH);
+    if (key->fLink) {
+        PrintLinkNotFollowed(name, COMPONENT_DEPTH);
+        return 0;
+    }
+    DWORD count;
+    DWORD result = CountMatchingNames(key, lpPacked, &count);
+    if (count == 0)
+        return result;
+    PrintMatch(name, COMPONENT_DEPTH, VALUE_NAME_MATCH);
+    result |= RemoveMatchedKey(hComponents, name, dwMode, fWarn);
+    if (dwMode == MODE_REMOVE)
+        result |=
+            RereadSnapshotKey(&Components, key, hComponents, SnapshotKeyName(&Components, key), REG_OPTION_OPEN_LINK);
+    return result;
+}
+
+DWORD SearchComponentKeys(HKEY hComponents, LPCWSTR lpPacked, DWORD dwMode, DWORD fWarn)
+{
+    if (!IsSnapshotCurrent(&Components)) {
+        ForgetComponents();
+        DWORD failure = ReadSnapshot(&Components, hComponents, REG_OPTION_OPEN_LINK);
+        if (failure) {
+            ForgetComponents();
+            return failure;
+        }
+    }
+    DWORD result = 0;
+    // Counts the keys still there before this one, as the index of an
+    // enumeration that the removals shift would.
+    DWORD index = 0;
+    for (DWORD i = 0; i < Components.dwKeyCount; ++i) {
+        SnapshotKey *key = &Components.lpKeys[i];
+        if (key->fGone)
+            continue;
+        if (index == 0)
+            PrintSearchedKey(COMPONENTS_LOCATION, 0);
+        result |= SearchComponentKey(hComponents, key, lpPacked, dwMode, fWarn);
+        if (!key->fGone)
+            ++index;
+    }
+    if (Components.lSubkeysEnd != ERROR_NO_MORE_ITEMS)
+        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(Components.lSubkeysEnd), REPORT_ALL,
+                              "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+    return result;
+}
+
+// The Components key itself may hold a value of the product: then it goes
+// whole, and what was read of it with it.
+DWORD SearchOpenComponents(HKEY hComponents, LPCWSTR lpPacked, DWORD dwMode, DWORD fWarn)
+{
+    DWORD count = 0;
+    DWORD result = CountMatchingValueNames(hComponents, lpPacked, &count);
+    if (count == 0) {
+        result |= SearchComponentKeys(hComponents, lpPacked, dwMode, fWarn);
+        return result | CloseKey(hComponents, COMPONENTS_LOCATION);
+    }
+    PrintMatch(COMPONENTS_LOCATION, 0, VALUE_NAME_MATCH);
+    result |= CloseKey(hComponents, COMPONENTS_LOCATION);
+    ForgetComponents();
+    return result | RemoveMatchedKey(HKEY_LOCAL_MACHINE, COMPONENTS_LOCATION, dwMode, fWarn);
+}
+
+}  // namespace
+
+DWORD SearchComponents(LPCWSTR lpPacked, DWORD dwMode, DWORD fWarn)
+{
+    HKEY hComponents;
+    LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, COMPONENTS_LOCATION, 0, KEY_READ | RegViewFlag, &hComponents);
+    DWORD result;
+    if (status != ERROR_SUCCESS) {
+        result = SayUnopenedKey(status, COMPONENTS_LOCATION, 0);
+    } else {
+        PrintSearchHeader(nullptr, lpPacked, nullptr, COMPONENTS_LOCATION);
+        result = SearchOpenComponents(hComponents, lpPacked, dwMode, fWarn);
+    }
+    PrintOut(L"\n");
+    if (!IsInstallerScanOpen())
+        ForgetComponents();
+    return result;
+}
+
+void ForgetComponents()
+{
+    ForgetSnapshot(&Components);
+}
