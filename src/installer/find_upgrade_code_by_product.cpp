@@ -40,13 +40,13 @@ DWORD ReadLocation(int location)
 }
 
 // The outcome once the product's value is found under this key, else STILL_SEARCHING.
-DWORD SearchUpgradeCode(const KeySnapshot *snapshot, const SnapshotKey *key, LPCWSTR lpPacked, GUID *lpUpgradeCode)
+DWORD SearchUpgradeCode(const KeySnapshot *snapshot, const SnapshotEntry *key, LPCWSTR lpPacked, GUID *lpUpgradeCode)
 {
     LPCWSTR value = FirstValueName(snapshot, key);
     for (DWORD i = 0; i < key->dwValueCount; ++i, value = NextName(value)) {
         if (wcscmp(value, lpPacked) != 0)
             continue;
-        LPCWSTR name = SnapshotKeyName(snapshot, key);
+        LPCWSTR name = SnapshotEntryName(snapshot, key);
         HRESULT parsed = CLSIDFromBEString(name, lpUpgradeCode);
         if (parsed != S_OK)
             ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(parsed), REPORT_ALL, "Can not parse GUID: %S",
@@ -59,13 +59,14 @@ DWORD SearchUpgradeCode(const KeySnapshot *snapshot, const SnapshotKey *key, LPC
 DWORD SearchLocation(int location, LPCWSTR lpPacked, GUID *lpUpgradeCode, DWORD *failures)
 {
     const KeySnapshot *snapshot = &UpgradeCodes[location];
-    for (DWORD i = 0; i < snapshot->dwKeyCount; ++i) {
-        const SnapshotKey *key = &snapshot->lpKeys[i];
+    for (DWORD i = 0; i < snapshot->dwEntryCount; ++i) {
+        const SnapshotEntry *key = &snapshot->lpEntries[i];
         if (key->fGone)
             continue;
         if (key->lOpened != ERROR_SUCCESS) {
             wchar_t path[INSTALLER_NAME_CHARS];
-            LocationPath(path, INSTALLER_NAME_CHARS, UPGRADE_CODE_LOCATIONS[location], SnapshotKeyName(snapshot, key));
+            LocationPath(path, INSTALLER_NAME_CHARS, UPGRADE_CODE_LOCATIONS[location],
+                         SnapshotEntryName(snapshot, key));
             *failures |= SayUnopenedKey(key->lOpened, path, 0);
             continue;
         }
@@ -118,12 +119,12 @@ DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode)
 DWORD RereadUpgradeCodeKey(int location, LPCWSTR lpPackedUpgradeCode)
 {
     KeySnapshot *snapshot = &UpgradeCodes[location];
-    SnapshotKey *key = IsSnapshotCurrent(snapshot) ? FindSnapshotKey(snapshot, lpPackedUpgradeCode) : nullptr;
+    SnapshotEntry *key = IsSnapshotCurrent(snapshot) ? FindSnapshotEntry(snapshot, lpPackedUpgradeCode) : nullptr;
     if (!key)
         return 0;
     wchar_t path[INSTALLER_NAME_CHARS];
     LocationPath(path, INSTALLER_NAME_CHARS, UPGRADE_CODE_LOCATIONS[location], lpPackedUpgradeCode);
-    return RereadSnapshotKey(snapshot, key, HKEY_LOCAL_MACHINE, path, 0);
+    return RereadSnapshotEntry(snapshot, key, HKEY_LOCAL_MACHINE, path, 0);
 }
 
 void ForgetUpgradeCodes()

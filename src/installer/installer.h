@@ -14,7 +14,7 @@ HRESULT CLSIDFromHexString(LPCWSTR lpText, GUID *lpGuid);
 HRESULT CLSIDFromBEString(LPCWSTR lpText, GUID *lpGuid);
 
 // Between these two, the searches of RemoveProduct and RemoveByUpgradeCode
-// read the Components and UpgradeCodes keys once (in the current view) and
+// read the Components, Folders and UpgradeCodes keys once (in the current view) and
 // answer every product from what they read, kept up to date as they remove;
 // outside, each search reads them afresh. Nothing else may change those keys
 // while a scan is open, and a scan must end within its pass.

@@ -16,6 +16,7 @@ void EndInstallerScan()
 {
     ScanOpen = FALSE;
     ForgetComponents();
+    ForgetFolders();
     ForgetUpgradeCodes();
 }
 

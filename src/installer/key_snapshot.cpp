@@ -14,6 +14,8 @@ const DWORD KEY_NAME_CHARS = 256;
 const DWORD VALUE_NAME_CHARS = 16383;
 const wchar_t LINK_VALUE[] = L"SymbolicLinkValue";
 
+wchar_t ValueName[VALUE_NAME_CHARS + 1];
+
 // Grows a block to hold at least `needed` items; false when memory is short.
 template <typename Item> bool Reserve(Item *&items, DWORD &size, DWORD needed)
 {
@@ -48,22 +50,21 @@ DWORD NotEnoughMemory()
 
 // The value names of an open key, after the key's name in the text; a link
 // shows itself among them by its link value.
-DWORD ReadValues(KeySnapshot *snapshot, SnapshotKey *key, HKEY hKey, DWORD dwOptions)
+DWORD ReadValues(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hKey, DWORD dwOptions)
 {
-    static wchar_t name[VALUE_NAME_CHARS + 1];
     key->dwValueCount = 0;
     key->fLink = FALSE;
     LONG status;
     DWORD length;
     DWORD type;
-    for (DWORD index = 0; (length = VALUE_NAME_CHARS, status = RegEnumValueW(hKey, index, name, &length, nullptr, &type,
-                                                                             nullptr, nullptr)) == ERROR_SUCCESS;
+    for (DWORD index = 0; (length = VALUE_NAME_CHARS, status = RegEnumValueW(hKey, index, ValueName, &length, nullptr,
+                                                                             &type, nullptr, nullptr)) == ERROR_SUCCESS;
          ++index) {
         DWORD offset;
-        if (!AppendName(snapshot, name, &offset))
+        if (!AppendName(snapshot, ValueName, &offset))
             return NotEnoughMemory();
         ++key->dwValueCount;
-        if (type == REG_LINK && _wcsicmp(name, LINK_VALUE) == 0)
+        if (type == REG_LINK && _wcsicmp(ValueName, LINK_VALUE) == 0)
             key->fLink = TRUE;
     }
     key->lValuesEnd = status;
@@ -73,7 +74,7 @@ DWORD ReadValues(KeySnapshot *snapshot, SnapshotKey *key, HKEY hKey, DWORD dwOpt
     return 0;
 }
 
-DWORD ReadKey(KeySnapshot *snapshot, SnapshotKey *key, HKEY hParent, LPCWSTR lpPath, LPCWSTR lpName, DWORD dwOptions)
+DWORD ReadKey(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hParent, LPCWSTR lpPath, LPCWSTR lpName, DWORD dwOptions)
 {
     if (!AppendName(snapshot, lpName, &key->dwName))
         return NotEnoughMemory();
@@ -117,43 +118,64 @@ DWORD ReadSnapshot(KeySnapshot *lpSnapshot, HKEY hKey, DWORD dwOptions)
             continue;
         if (status != ERROR_SUCCESS)
             break;
-        if (!Reserve(lpSnapshot->lpKeys, lpSnapshot->dwKeySize, lpSnapshot->dwKeyCount + 1))
+        if (!Reserve(lpSnapshot->lpEntries, lpSnapshot->dwEntrySize, lpSnapshot->dwEntryCount + 1))
             return NotEnoughMemory();
-        SnapshotKey *key = &lpSnapshot->lpKeys[lpSnapshot->dwKeyCount++];
+        SnapshotEntry *key = &lpSnapshot->lpEntries[lpSnapshot->dwEntryCount++];
         DWORD result = ReadKey(lpSnapshot, key, hKey, name, name, dwOptions);
         if (result)
             return result;
     }
-    lpSnapshot->lSubkeysEnd = status;
+    lpSnapshot->lEnd = status;
     return 0;
 }
 
-DWORD RereadSnapshotKey(KeySnapshot *lpSnapshot, SnapshotKey *lpKey, HKEY hParent, LPCWSTR lpPath, DWORD dwOptions)
+DWORD ReadValueSnapshot(KeySnapshot *lpSnapshot, HKEY hKey)
+{
+    lpSnapshot->fRead = TRUE;
+    lpSnapshot->dwView = RegViewFlag;
+    DWORD length;
+    LONG status;
+    for (DWORD index = 0;
+         (length = VALUE_NAME_CHARS,
+         status = RegEnumValueW(hKey, index, ValueName, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
+         ++index) {
+        if (!Reserve(lpSnapshot->lpEntries, lpSnapshot->dwEntrySize, lpSnapshot->dwEntryCount + 1))
+            return NotEnoughMemory();
+        SnapshotEntry *value = &lpSnapshot->lpEntries[lpSnapshot->dwEntryCount++];
+        memset(value, 0, sizeof *value);
+        if (!AppendName(lpSnapshot, ValueName, &value->dwName))
+            return NotEnoughMemory();
+    }
+    lpSnapshot->lEnd = status;
+    return 0;
+}
+
+DWORD RereadSnapshotEntry(KeySnapshot *lpSnapshot, SnapshotEntry *lpKey, HKEY hParent, LPCWSTR lpPath, DWORD dwOptions)
 {
     wchar_t name[KEY_NAME_CHARS];
-    wcsncpy(name, SnapshotKeyName(lpSnapshot, lpKey), KEY_NAME_CHARS - 1);
+    wcsncpy(name, SnapshotEntryName(lpSnapshot, lpKey), KEY_NAME_CHARS - 1);
     name[KEY_NAME_CHARS - 1] = L'\0';
     return ReadKey(lpSnapshot, lpKey, hParent, lpPath, name, dwOptions);
 }
 
-SnapshotKey *FindSnapshotKey(KeySnapshot *lpSnapshot, LPCWSTR lpName)
+SnapshotEntry *FindSnapshotEntry(KeySnapshot *lpSnapshot, LPCWSTR lpName)
 {
-    for (DWORD i = 0; i < lpSnapshot->dwKeyCount; ++i) {
-        SnapshotKey *key = &lpSnapshot->lpKeys[i];
-        if (!key->fGone && _wcsicmp(SnapshotKeyName(lpSnapshot, key), lpName) == 0)
+    for (DWORD i = 0; i < lpSnapshot->dwEntryCount; ++i) {
+        SnapshotEntry *key = &lpSnapshot->lpEntries[i];
+        if (!key->fGone && _wcsicmp(SnapshotEntryName(lpSnapshot, key), lpName) == 0)
             return key;
     }
     return nullptr;
 }
 
-LPCWSTR SnapshotKeyName(const KeySnapshot *lpSnapshot, const SnapshotKey *lpKey)
+LPCWSTR SnapshotEntryName(const KeySnapshot *lpSnapshot, const SnapshotEntry *lpKey)
 {
     return lpSnapshot->lpText + lpKey->dwName;
 }
 
-LPCWSTR FirstValueName(const KeySnapshot *lpSnapshot, const SnapshotKey *lpKey)
+LPCWSTR FirstValueName(const KeySnapshot *lpSnapshot, const SnapshotEntry *lpKey)
 {
-    return NextName(SnapshotKeyName(lpSnapshot, lpKey));
+    return NextName(SnapshotEntryName(lpSnapshot, lpKey));
 }
 
 LPCWSTR NextName(LPCWSTR lpName)
@@ -164,6 +186,6 @@ LPCWSTR NextName(LPCWSTR lpName)
 void ForgetSnapshot(KeySnapshot *lpSnapshot)
 {
     free(lpSnapshot->lpText);
-    free(lpSnapshot->lpKeys);
+    free(lpSnapshot->lpEntries);
     memset(lpSnapshot, 0, sizeof *lpSnapshot);
 }

@@ -47,7 +47,7 @@ DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
     PrintOut(L"%ls", path);
     result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
     PrintOut(L"%ls", FOLDERS_LOCATION);
-    result |= DeleteValuesByName(HKEY_LOCAL_MACHINE, FOLDERS_LOCATION, lpProductCode, dwMode, fWarn);
+    result |= SearchFolders(lpProductCode, dwMode, fWarn);
 
     GUID upgradeCode;
     DWORD found = FindUpgradeCodeByProduct(product, &upgradeCode);

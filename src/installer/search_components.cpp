@@ -24,7 +24,7 @@ DWORD CloseKey(HKEY key, LPCWSTR lpName)
                                                  "Can not RegCloseKey: %S", lpName);
 }
 
-DWORD CountMatchingNames(const SnapshotKey *key, LPCWSTR lpPacked, DWORD *count)
+DWORD CountMatchingNames(const SnapshotEntry *key, LPCWSTR lpPacked, DWORD *count)
 {
     DWORD result = 0;
     if (key->lValuesEnd != ERROR_NO_MORE_ITEMS)
@@ -41,9 +41,9 @@ DWORD CountMatchingNames(const SnapshotKey *key, LPCWSTR lpPacked, DWORD *count)
 // One component key, as read: announced when it could not be opened or is a
 // link, reported and removed when it names the product. A removed key is
 // read again, so the next product sees what the removal left.
-DWORD SearchComponentKey(HKEY hComponents, SnapshotKey *key, LPCWSTR lpPacked, DWORD dwMode, DWORD fWarn)
+DWORD SearchComponentKey(HKEY hComponents, SnapshotEntry *key, LPCWSTR lpPacked, DWORD dwMode, DWORD fWarn)
 {
-    LPCWSTR name = SnapshotKeyName(&Components, key);
+    LPCWSTR name = SnapshotEntryName(&Components, key);
     if (key->lOpened != ERROR_SUCCESS)
         return SayUnopenedKey(key->lOpened, name, COMPONENT_DEPTH);
     if (key->fLink) {
@@ -57,8 +57,8 @@ DWORD SearchComponentKey(HKEY hComponents, SnapshotKey *key, LPCWSTR lpPacked, D
     PrintMatch(name, COMPONENT_DEPTH, VALUE_NAME_MATCH);
     result |= RemoveMatchedKey(hComponents, name, dwMode, fWarn);
     if (dwMode == MODE_REMOVE)
-        result |=
-            RereadSnapshotKey(&Components, key, hComponents, SnapshotKeyName(&Components, key), REG_OPTION_OPEN_LINK);
+        result |= RereadSnapshotEntry(&Components, key, hComponents, SnapshotEntryName(&Components, key),
+                                      REG_OPTION_OPEN_LINK);
     return result;
 }
 
@@ -76,8 +76,8 @@ DWORD SearchComponentKeys(HKEY hComponents, LPCWSTR lpPacked, DWORD dwMode, DWOR
     // Counts the keys still there before this one, as the index of an
     // enumeration that the removals shift would.
     DWORD index = 0;
-    for (DWORD i = 0; i < Components.dwKeyCount; ++i) {
-        SnapshotKey *key = &Components.lpKeys[i];
+    for (DWORD i = 0; i < Components.dwEntryCount; ++i) {
+        SnapshotEntry *key = &Components.lpEntries[i];
         if (key->fGone)
             continue;
         if (index == 0)
@@ -86,8 +86,8 @@ DWORD SearchComponentKeys(HKEY hComponents, LPCWSTR lpPacked, DWORD dwMode, DWOR
         if (!key->fGone)
             ++index;
     }
-    if (Components.lSubkeysEnd != ERROR_NO_MORE_ITEMS)
-        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(Components.lSubkeysEnd), REPORT_ALL,
+    if (Components.lEnd != ERROR_NO_MORE_ITEMS)
+        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(Components.lEnd), REPORT_ALL,
                               "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
     return result;
 }

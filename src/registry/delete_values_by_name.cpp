@@ -23,12 +23,8 @@ DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD 
     DWORD result = 0;
     HKEY key;
     LONG status = RegOpenKeyExW(hRoot, lpSubKey, 0, KEY_ALL_ACCESS | RegViewFlag, &key);
-    if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status)) {
-        PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n",
-                 lpSubKey);
-    } else if (status != ERROR_SUCCESS) {
-        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
-                             lpSubKey);
+    if (status != ERROR_SUCCESS) {
+        result = SayUnopenedKey(status, lpSubKey, 0);
     } else {
         bool found = false;
         DWORD index = 0;
@@ -37,20 +33,11 @@ DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD 
                                                                   nullptr)) == ERROR_SUCCESS) {
             if (wcsstr(name, lpPattern)) {
                 found = true;
-                PrintOut(L"ValName: %ls\\%ls\n", lpSubKey, name);
-                if (fWarn)
-                    result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
-                if (dwMode == MODE_REMOVE) {
-                    LONG deleted = RegDeleteValueW(key, name);
-                    if (deleted == ERROR_SUCCESS) {
-                        if (IsSystemPath(lpSubKey))
-                            RebootNeeded = 1;
-                        // The next value has slid into this place.
-                        continue;
-                    }
-                    result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(deleted), REPORT_ALL,
-                                          "Can not RegDeleteValue (%S\\%S)", lpSubKey, name);
-                }
+                BOOL deleted;
+                result |= RemoveMatchedValue(key, lpSubKey, name, dwMode, fWarn, &deleted);
+                // The next value has slid into this place.
+                if (deleted)
+                    continue;
             }
             ++index;
         }

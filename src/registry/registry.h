@@ -56,3 +56,6 @@ DWORD CountMatchingValueData(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount);
 // Reports, and in mode 1 deletes, the values of one key whose names contain
 // lpPattern; the key and its other values stay.
 DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD dwMode, DWORD fWarn);
+// One value that matched: printed, residue with fWarn, deleted in mode 1
+// (*lpDeleted tells whether it went).
+DWORD RemoveMatchedValue(HKEY hKey, LPCWSTR lpSubKey, LPCWSTR lpName, DWORD dwMode, DWORD fWarn, BOOL *lpDeleted);

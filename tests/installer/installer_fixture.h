@@ -32,8 +32,6 @@ class InstallerTest : public RegistryTest {
     Printed RemoveByUpgrade(const Product &upgradeCode, DWORD mode, DWORD warn);
     void VerifyInstalled(const char *file, int line, const Product &product, const std::wstring &component);
     void VerifyRemoved(const char *file, int line, const Product &product, const std::wstring &component);
-
-  private:
     void RemoveFixtures();
 };
 

@@ -1,0 +1,29 @@
+#include "driver/process_state.h"
+#include "registry/registry.h"
+#include "report/console_text.h"
+#include "report/report.h"
+
+namespace {
+
+const DWORD MODE_REMOVE = 1;
+
+}  // namespace
+
+DWORD RemoveMatchedValue(HKEY hKey, LPCWSTR lpSubKey, LPCWSTR lpName, DWORD dwMode, DWORD fWarn, BOOL *lpDeleted)
+{
+    *lpDeleted = FALSE;
+    PrintOut(L"ValName: %ls\\%ls\n", lpSubKey, lpName);
+    DWORD result = 0;
+    if (fWarn)
+        result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
+    if (dwMode != MODE_REMOVE)
+        return result;
+    LONG deleted = RegDeleteValueW(hKey, lpName);
+    if (deleted != ERROR_SUCCESS)
+        return result | ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(deleted), REPORT_ALL,
+                                    "Can not RegDeleteValue (%S\\%S)", lpSubKey, lpName);
+    *lpDeleted = TRUE;
+    if (IsSystemPath(lpSubKey))
+        RebootNeeded = 1;
+    return result;
+}

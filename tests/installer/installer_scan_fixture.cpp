@@ -1,0 +1,93 @@
+#include <regex>
+
+#include "installer/installer.h"
+#include "installer_scan_tests.h"
+
+namespace {
+
+// Value names and subkeys of a key, depth first, or that it is not there.
+void Describe(HKEY parent, const std::wstring &path, std::wstring &text)
+{
+    HKEY key;
+    LONG status = RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key);
+    text += path + (status == ERROR_SUCCESS ? L"\n" : L" (" + std::to_wstring(status) + L")\n");
+    if (status != ERROR_SUCCESS)
+        return;
+    wchar_t name[16384];
+    DWORD length;
+    for (DWORD i = 0; length = 16383, RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
+         ++i)
+        text += L"  " + std::wstring(name) + L"\n";
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0; length = 255, RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0; ++i)
+        subkeys.push_back(path + L"\\" + name);
+    RegCloseKey(key);
+    for (const std::wstring &subkey : subkeys)
+        Describe(HKEY_LOCAL_MACHINE, subkey, text);
+}
+
+std::wstring InstallerKeys()
+{
+    std::wstring text;
+    for (const Product *product : {&P1, &P2, &P3}) {
+        for (const std::wstring &location : {FEATURES, PRODUCTS, USERDATA_PRODUCTS})
+            Describe(HKEY_LOCAL_MACHINE, location + product->packed, text);
+        Describe(HKEY_LOCAL_MACHINE, UNINSTALL + product->code, text);
+    }
+    for (const wchar_t *component : {L"5A1B2C3D4E5F60718293A4B5C6D7E8F9", L"5A1B2C3D4E5F60718293A4B5C6D7E8FA"})
+        Describe(HKEY_LOCAL_MACHINE, COMPONENTS + component, text);
+    for (const Product *upgradeCode : {&U1, &U2})
+        for (const std::wstring &location : {UPGRADE_CODES_1, UPGRADE_CODES_2})
+            Describe(HKEY_LOCAL_MACHINE, location + upgradeCode->packed, text);
+    HKEY folders;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, FOLDERS.c_str(), 0, KEY_READ, &folders) == ERROR_SUCCESS) {
+        for (const Product *product : {&P1, &P2, &P3}) {
+            std::wstring folder = L"C:\\Windows\\Installer\\" + product->code + L"\\";
+            if (RegQueryValueExW(folders, folder.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+                text += L"folder " + folder + L"\n";
+        }
+        RegCloseKey(folders);
+    }
+    return text;
+}
+
+// A report names the source line it comes from; the two ways may report the
+// same failure from different lines.
+std::wstring WithoutLineNumbers(const std::wstring &text)
+{
+    return std::regex_replace(text, std::wregex(L"install:[0-9]+:"), L"install:(line):");
+}
+
+}  // namespace
+
+Outcome InstallerScanTest::Run(bool inScan, const std::function<void()> &setUp, const std::vector<Removal> &removals)
+{
+    RemoveFixtures();
+    EmptyTestKeys();
+    setUp();
+    // The first residue report shows the last error: the same for both ways.
+    SetLastError(ERROR_SUCCESS);
+    if (inScan)
+        BeginInstallerScan();
+    Outcome outcome;
+    for (const Removal &removal : removals) {
+        Printed printed = removal.byUpgradeCode ? RemoveByUpgrade(*removal.code, removal.mode, removal.warn)
+                                                : Remove(*removal.code, removal.mode, removal.warn);
+        outcome.printed +=
+            L"result " + std::to_wstring(printed.result) + L"\n" + printed.out + WithoutLineNumbers(printed.err);
+    }
+    if (inScan)
+        EndInstallerScan();
+    outcome.registry = InstallerKeys();
+    return outcome;
+}
+
+void InstallerScanTest::VerifySameInAndOutOfScan(const char *file, int line, const std::function<void()> &setUp,
+                                                 const std::vector<Removal> &removals)
+{
+    testing::ScopedTrace trace(file, line, "removals in and out of a scan");
+    Outcome fresh = Run(false, setUp, removals);
+    Outcome scanned = Run(true, setUp, removals);
+    EXPECT_EQ(fresh.printed, scanned.printed);
+    EXPECT_EQ(fresh.registry, scanned.registry);
+}

@@ -1,0 +1,35 @@
+// Removals made once with every search reading the registry afresh and once
+// within an installer scan, which reads the Components, Folders and
+// UpgradeCodes keys once: both must print the same and leave the same.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "installer_fixture.h"
+
+struct Removal {
+    const Product *code;
+    bool byUpgradeCode;  // RemoveByUpgradeCode, else RemoveProduct
+    DWORD mode;
+    DWORD warn;
+};
+
+struct Outcome {
+    std::wstring printed;   // results, output and reports, in order
+    std::wstring registry;  // the installer keys the removals touch
+};
+
+class InstallerScanTest : public InstallerTest {
+  protected:
+    // Sets the machine up, makes the removals, and says what came of them.
+    Outcome Run(bool inScan, const std::function<void()> &setUp, const std::vector<Removal> &removals);
+    // Registry calls of five removals (two upgrade codes, three products) on a
+    // machine with that many other component keys, one value each.
+    unsigned CallsWith(int others, bool inScan);
+    void VerifySameInAndOutOfScan(const char *file, int line, const std::function<void()> &setUp,
+                                  const std::vector<Removal> &removals);
+};
+
+#define verify_same_in_and_out_of_scan(...) VerifySameInAndOutOfScan(__FILE__, __LINE__, __VA_ARGS__)

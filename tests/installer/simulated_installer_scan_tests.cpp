@@ -1,0 +1,78 @@
+// Only the simulated machine can make one deletion fail on demand and count
+// the registry calls a scan makes.
+#include <winsim/control.h>
+
+#include "installer/installer.h"
+#include "installer_scan_tests.h"
+
+namespace {
+
+const std::wstring C1 = L"5A1B2C3D4E5F60718293A4B5C6D7E8F9";
+
+std::wstring OtherComponent(int i)
+{
+    wchar_t name[33];
+    swprintf(name, 33, L"7E57%028X", i);
+    return COMPONENTS + name;
+}
+
+unsigned RegistryCalls()
+{
+    unsigned calls = 0;
+    for (const auto &count : winsim::CallCounts())
+        if (count.first.rfind("Reg", 0) == 0)
+            calls += count.second;
+    return calls;
+}
+
+}  // namespace
+
+TEST_F(InstallerScanTest, AComponentKeyThatCouldNotBeDeletedIsFoundAgainByTheNextProduct)
+{
+    auto setUp = [] {
+        add_sz(HKEY_LOCAL_MACHINE, COMPONENTS + C1, P1.packed, L"C:\\shared.dll");
+        add_sz(HKEY_LOCAL_MACHINE, COMPONENTS + C1, P2.packed, L"C:\\shared.dll");
+        winsim::FailCall("RegDeleteKeyExW", winsim::CallCount("RegDeleteKeyExW") + 1, ERROR_ACCESS_DENIED);
+    };
+    verify_same_in_and_out_of_scan(setUp, {{&P1, false, 1, 0}, {&P2, false, 1, 0}});
+
+    Outcome scanned = Run(true, setUp, {{&P1, false, 1, 0}, {&P2, false, 1, 0}});
+    EXPECT_NE(std::wstring::npos, scanned.printed.find(L"Can not RecurseWipeRegTree: " + C1));
+    size_t first = scanned.printed.find(L"  " + C1 + L"\n  ^^^ lpValNameMatch\n");
+    ASSERT_NE(std::wstring::npos, first);
+    EXPECT_NE(std::wstring::npos, scanned.printed.find(L"  " + C1 + L"\n  ^^^ lpValNameMatch\n", first + 1));
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, COMPONENTS + C1);
+}
+
+TEST_F(InstallerScanTest, AScanReadsEachComponentKeyOnceWhateverTheNumberOfProducts)
+{
+    // Each further component key costs a scan its enumeration, open, value
+    // name, end of values and close, once for all five removals.
+    EXPECT_EQ(5u * 100, CallsWith(400, true) - CallsWith(300, true));
+    EXPECT_GT(CallsWith(400, false) - CallsWith(300, false), 3u * 5 * 100);
+}
+
+unsigned InstallerScanTest::CallsWith(int others, bool inScan)
+{
+    RemoveFixtures();
+    for (int i = 0; i < others; ++i)
+        add_sz(HKEY_LOCAL_MACHINE, OtherComponent(i), L"0123456789ABCDEF0123456789ABCDEF", L"C:\\other.dll");
+    Install(P1, C1);
+    ListUnder(U1, P1, UPGRADE_CODES_1);
+    ListUnder(U2, P2, UPGRADE_CODES_2);
+
+    unsigned before = RegistryCalls();
+    if (inScan)
+        BeginInstallerScan();
+    RemoveByUpgrade(U1, 1, 0);
+    RemoveByUpgrade(U2, 1, 0);
+    for (const Product *product : {&P1, &P2, &P3})
+        Remove(*product, 1, 0);
+    if (inScan)
+        EndInstallerScan();
+    unsigned calls = RegistryCalls() - before;
+
+    for (int i = 0; i < others; ++i)
+        RemoveTestTree(HKEY_LOCAL_MACHINE, OtherComponent(i));
+    return calls;
+}
