@@ -5,8 +5,9 @@
 # on the host (wall time, median of RUNS runs, and the registry calls per
 # function, counted by the simulated machine) and, with WINE=1, under Wine64
 # with the x86_64 build (a 32-bit machine loaded into a fresh prefix; wall time).
-# BEFORE=rev adds the same rows for that revision, built from a worktree, for
-# the sizes up to BEFORE_MAX (10000: it scans the machine once per product).
+# BEFORE=rev adds the same rows for the product code (src/) of that revision,
+# built with the rest of this tree (the same simulated machine), for the
+# sizes up to BEFORE_MAX (10000: it scans the machine once per product).
 # Usage: [RUNS=3] [BEFORE=rev [BEFORE_MAX=N]] [WINE=1] bench/run.sh N...
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +31,8 @@ if [ -n "${BEFORE:-}" ]; then
     builds=(before after)
     source[before]=$root/build/bench/before-source
     rm -rf "${source[before]}" && git worktree prune
-    git worktree add -f --detach "${source[before]}" "$BEFORE" >/dev/null 2>&1
+    git worktree add -f --detach "${source[before]}" HEAD >/dev/null 2>&1
+    rm -rf "${source[before]}/src" && git -C "${source[before]}" checkout "$BEFORE" -- src
 fi
 for b in "${builds[@]}"; do
     build "${source[$b]}" "build/bench/$b"

@@ -1,4 +1,4 @@
-#include <regex>
+#include <cwctype>
 
 #include "installer/installer.h"
 #include "installer_scan_tests.h"
@@ -55,7 +55,17 @@ std::wstring InstallerKeys()
 // same failure from different lines.
 std::wstring WithoutLineNumbers(const std::wstring &text)
 {
-    return std::regex_replace(text, std::wregex(L"install:[0-9]+:"), L"install:(line):");
+    const std::wstring source = L"install:";
+    std::wstring result = text;
+    for (size_t at = result.find(source); at != std::wstring::npos; at = result.find(source, at + 1)) {
+        size_t digits = at + source.size();
+        size_t end = digits;
+        while (end < result.size() && iswdigit(result[end]))
+            ++end;
+        if (end > digits && end < result.size() && result[end] == L':')
+            result.replace(digits, end - digits, L"(line)");
+    }
+    return result;
 }
 
 }  // namespace
