@@ -7,8 +7,9 @@
 # with the x86_64 build (a 32-bit machine loaded into a fresh prefix; wall time).
 # BEFORE=rev adds the same rows for the product code (src/) of that revision,
 # built with the rest of this tree (the same simulated machine), for the
-# sizes up to BEFORE_MAX (10000: it scans the machine once per product).
-# Usage: [RUNS=3] [BEFORE=rev [BEFORE_MAX=N]] [WINE=1] bench/run.sh N...
+# sizes up to BEFORE_MAX (10000: it scans the machine once per product), each
+# run BEFORE_RUNS times (1).
+# Usage: [RUNS=3] [BEFORE=rev [BEFORE_MAX=N] [BEFORE_RUNS=K]] [WINE=1] bench/run.sh N...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -89,9 +90,11 @@ for size in "$@"; do
     for b in "${builds[@]}"; do
         if [ "$b" = before ] && [ "$size" -gt "${BEFORE_MAX:-10000}" ]; then continue; fi
         for option in -show -clear; do
-            host=$(for _ in $(seq "$runs"); do seconds_of host_run "$machine" "$option" "$b"; done | median)
+            repeat=$runs
+            [ "$b" = before ] && repeat=${BEFORE_RUNS:-1}
+            host=$(for _ in $(seq "$repeat"); do seconds_of host_run "$machine" "$option" "$b"; done | median)
             under_wine=-
-            [ -n "${WINE:-}" ] && under_wine=$(for _ in $(seq "$runs"); do wine_run "$b" "$machine-32" "$option"; done | median)
+            [ -n "${WINE:-}" ] && under_wine=$(for _ in $(seq "$repeat"); do wine_run "$b" "$machine-32" "$option"; done | median)
             count() { awk -v f="$1" '$1 == f { print $2 }' "$work/counts"; }
             total=$(awk '$1 ~ /^(Reg|Zw)/ { s += $2 } END { print s }' "$work/counts")
             per_key=$(awk -v t="$total" -v n="$size" 'BEGIN { printf "%.1f", t / n }')
