@@ -77,15 +77,15 @@ DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &searc
             result |= RecurseSearchRegTree(key, name, dwDepth + 1, search.lpKeyNameMatch, search.lpValNameMatch,
                                            search.lpValDataMatch, search.dwMode, search.fWarn, search.fRecurse);
             // A deleted subkey's place is taken by the next one. The probe opens
-            // a link as itself, so a broken one counts as still there.
+            // a link as itself, so a broken one counts as still there; a key
+            // that only failed to open is still there too, or the search would
+            // meet it again and again.
             HKEY probe;
             LONG probed = RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_READ | RegViewFlag, &probe);
-            if (probed == ERROR_SUCCESS) {
+            if (probed == ERROR_SUCCESS)
                 result |= CloseKey(probe, name);
+            if (!IsAbsentKey(probed))
                 ++index;
-            } else if (probed == ERROR_ACCESS_DENIED) {
-                ++index;
-            }
         }
         if (status != ERROR_NO_MORE_ITEMS)
             result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,

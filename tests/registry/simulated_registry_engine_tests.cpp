@@ -8,6 +8,7 @@
 #include "driver/process_state.h"
 #include "driver/wgetopt.h"
 #include "output_capture.h"
+#include "registry/registry.h"
 #include "registry_fixture.h"
 
 namespace {
@@ -113,4 +114,19 @@ TEST_F(SimulatedRegistryTest, AKeyThatFailsToOpenForAnotherReasonIsReportedNotTa
     EXPECT_EQ(1450u, printed.result);
     EXPECT_TRUE(HasReport(printed.err, L"Can not open key: " + T + L"\\Busy", 1450));
     verify_key(HKEY_LOCAL_MACHINE, T + L"\\Busy");
+}
+
+TEST_F(SimulatedRegistryTest, ASubkeyThatFailsItsProbeIsNotSearchedTwice)
+{
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Tree\\VexaLune A");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Tree\\VexaLune B");
+    // Opens: the tree, its first subkey, then the probe of that subkey.
+    winsim::FailCall("RegOpenKeyExW", winsim::CallCount("RegOpenKeyExW") + 3, 1450);
+    OutputCapture capture;
+    DWORD result = WipeMatchingKeys((T + L"\\Tree").c_str(), L"VexaLune", nullptr, 0, 0);
+    capture.Stop();
+    EXPECT_EQ(0u, result);
+    const std::wstring &out = capture.Out();
+    EXPECT_EQ(out.find(L"  VexaLune A\n"), out.rfind(L"  VexaLune A\n"));
+    EXPECT_NE(std::wstring::npos, out.find(L"  VexaLune B\n"));
 }
