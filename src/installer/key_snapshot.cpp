@@ -89,11 +89,7 @@ DWORD ReadKey(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hParent, LPCWSTR l
         return 0;
     }
     DWORD result = ReadValues(snapshot, key, hKey, dwOptions);
-    LONG closed = RegCloseKey(hKey);
-    if (closed != ERROR_SUCCESS)
-        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(closed), REPORT_ALL,
-                              "Can not RegCloseKey: %S", lpPath);
-    return result;
+    return result | CloseKeyOrReport(hKey, lpPath);
 }
 
 }  // namespace

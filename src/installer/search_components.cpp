@@ -16,14 +16,6 @@ const wchar_t VALUE_NAME_MATCH[] = L"lpValNameMatch";
 
 KeySnapshot Components;
 
-DWORD CloseKey(HKEY key, LPCWSTR lpName)
-{
-    LONG status = RegCloseKey(key);
-    return status == ERROR_SUCCESS ? 0
-                                   : ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                                 "Can not RegCloseKey: %S", lpName);
-}
-
 DWORD CountMatchingNames(const SnapshotEntry *key, LPCWSTR lpPacked, DWORD *count)
 {
     DWORD result = 0;
@@ -100,10 +92,10 @@ DWORD SearchOpenComponents(HKEY hComponents, LPCWSTR lpPacked, DWORD dwMode, DWO
     DWORD result = CountMatchingValueNames(hComponents, lpPacked, &count);
     if (count == 0) {
         result |= SearchComponentKeys(hComponents, lpPacked, dwMode, fWarn);
-        return result | CloseKey(hComponents, COMPONENTS_LOCATION);
+        return result | CloseKeyOrReport(hComponents, COMPONENTS_LOCATION);
     }
     PrintMatch(COMPONENTS_LOCATION, 0, VALUE_NAME_MATCH);
-    result |= CloseKey(hComponents, COMPONENTS_LOCATION);
+    result |= CloseKeyOrReport(hComponents, COMPONENTS_LOCATION);
     ForgetComponents();
     return result | RemoveMatchedKey(HKEY_LOCAL_MACHINE, COMPONENTS_LOCATION, dwMode, fWarn);
 }

@@ -57,9 +57,7 @@ DWORD SearchFolders(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
         result = SayUnopenedKey(status, FOLDERS_LOCATION, 0);
     } else {
         result = RemoveMatchingFolders(hFolders, lpProductCode, dwMode, fWarn);
-        if ((status = RegCloseKey(hFolders)) != ERROR_SUCCESS)
-            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                  "Can not RegCloseKey: %S", FOLDERS_LOCATION);
+        result |= CloseKeyOrReport(hFolders, FOLDERS_LOCATION);
     }
     PrintOut(L"\n");
     if (!IsInstallerScanOpen())

@@ -46,9 +46,7 @@ DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD 
                                   "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
         if (!found)
             PrintOut(L"Matching ValName not exist: %ls\\*%ls*\n", lpSubKey, lpPattern);
-        if ((status = RegCloseKey(key)) != ERROR_SUCCESS)
-            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                  "Can not RegCloseKey: %S", lpSubKey);
+        result |= CloseKeyOrReport(key, lpSubKey);
     }
     PrintOut(L"\n");
     free(name);

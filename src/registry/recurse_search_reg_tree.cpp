@@ -19,14 +19,6 @@ struct Search {
     BOOL fRecurse;
 };
 
-DWORD CloseKey(HKEY key, LPCWSTR lpName)
-{
-    LONG status = RegCloseKey(key);
-    return status == ERROR_SUCCESS ? 0
-                                   : ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                                 "Can not RegCloseKey: %S", lpName);
-}
-
 // Which pattern the key matches, or null. A link is matched by its own name
 // only: what it holds is not the target's.
 LPCWSTR MatchedPattern(HKEY key, LPCWSTR lpName, bool link, const Search &search, DWORD *result)
@@ -53,7 +45,7 @@ LPCWSTR MatchedPattern(HKEY key, LPCWSTR lpName, bool link, const Search &search
 DWORD HandleMatch(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, HKEY key, LPCWSTR pattern, const Search &search)
 {
     PrintMatch(lpName, dwDepth, pattern);
-    DWORD result = CloseKey(key, lpName);
+    DWORD result = CloseKeyOrReport(key, lpName);
     return result | RemoveMatchedKey(hParent, lpName, search.dwMode, search.fWarn);
 }
 
@@ -83,7 +75,7 @@ DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &searc
             HKEY probe;
             LONG probed = RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_READ | RegViewFlag, &probe);
             if (probed == ERROR_SUCCESS)
-                result |= CloseKey(probe, name);
+                result |= CloseKeyOrReport(probe, name);
             if (!IsAbsentKey(probed))
                 ++index;
         }
@@ -91,7 +83,7 @@ DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &searc
             result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
                                   "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
     }
-    result |= CloseKey(key, lpName);
+    result |= CloseKeyOrReport(key, lpName);
     free(name);
     return result;
 }
@@ -119,7 +111,7 @@ DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR 
             result |= HandleMatch(hParent, lpName, dwDepth, key, pattern, search);
         } else if (link) {
             PrintLinkNotFollowed(lpName, dwDepth);
-            result |= CloseKey(key, lpName);
+            result |= CloseKeyOrReport(key, lpName);
         } else {
             result |= SearchSubkeys(key, lpName, dwDepth, search);
         }

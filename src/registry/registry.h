@@ -23,6 +23,10 @@ BOOL IsSystemPath(LPCWSTR lpPath);
 // a key that may hold the products' data is reported, never taken for absence.
 BOOL IsAbsentKey(LONG status);
 
+// Closes a key; a failed close is reported with the close's code and the
+// key's name. 0, or the report's value.
+DWORD CloseKeyOrReport(HKEY hKey, LPCWSTR lpName);
+
 // Makes Administrators the owner of the key, with full access inherited below.
 DWORD ChangeRight(HKEY hParent, LPCWSTR lpSubKey);
 
