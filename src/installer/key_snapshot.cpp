@@ -148,10 +148,11 @@ DWORD ReadValueSnapshot(KeySnapshot *lpSnapshot, HKEY hKey)
 
 DWORD RereadSnapshotEntry(KeySnapshot *lpSnapshot, SnapshotEntry *lpKey, HKEY hParent, LPCWSTR lpPath, DWORD dwOptions)
 {
+    // A copy: reading appends to the text, which may move.
     wchar_t name[KEY_NAME_CHARS];
     wcsncpy(name, SnapshotEntryName(lpSnapshot, lpKey), KEY_NAME_CHARS - 1);
     name[KEY_NAME_CHARS - 1] = L'\0';
-    return ReadKey(lpSnapshot, lpKey, hParent, lpPath, name, dwOptions);
+    return ReadKey(lpSnapshot, lpKey, hParent, lpPath ? lpPath : name, name, dwOptions);
 }
 
 SnapshotEntry *FindSnapshotEntry(KeySnapshot *lpSnapshot, LPCWSTR lpName)

@@ -36,8 +36,9 @@ BOOL IsSnapshotCurrent(const KeySnapshot *lpSnapshot);
 DWORD ReadSnapshot(KeySnapshot *lpSnapshot, HKEY hKey, DWORD dwOptions);
 // Reads the value names of hKey into the (forgotten) snapshot.
 DWORD ReadValueSnapshot(KeySnapshot *lpSnapshot, HKEY hKey);
-// Reads one key again after a removal touched it (lpPath under hParent); a
-// key that is no longer there is marked gone. 0, or the value of a report.
+// Reads one key again after a removal touched it (lpPath under hParent, or
+// its own name when lpPath is null); a key that is no longer there is marked
+// gone. 0, or the value of a report.
 DWORD RereadSnapshotEntry(KeySnapshot *lpSnapshot, SnapshotEntry *lpKey, HKEY hParent, LPCWSTR lpPath, DWORD dwOptions);
 // The entry of that name (registry names ignore case) still there, or null.
 SnapshotEntry *FindSnapshotEntry(KeySnapshot *lpSnapshot, LPCWSTR lpName);

@@ -49,8 +49,7 @@ DWORD SearchComponentKey(HKEY hComponents, SnapshotEntry *key, LPCWSTR lpPacked,
     PrintMatch(name, COMPONENT_DEPTH, VALUE_NAME_MATCH);
     result |= RemoveMatchedKey(hComponents, name, dwMode, fWarn);
     if (dwMode == MODE_REMOVE)
-        result |= RereadSnapshotEntry(&Components, key, hComponents, SnapshotEntryName(&Components, key),
-                                      REG_OPTION_OPEN_LINK);
+        result |= RereadSnapshotEntry(&Components, key, hComponents, nullptr, REG_OPTION_OPEN_LINK);
     return result;
 }
 

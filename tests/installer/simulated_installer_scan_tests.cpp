@@ -44,6 +44,26 @@ TEST_F(InstallerScanTest, AComponentKeyThatCouldNotBeDeletedIsFoundAgainByTheNex
     verify_key_nonexist(HKEY_LOCAL_MACHINE, COMPONENTS + C1);
 }
 
+TEST_F(InstallerScanTest, AComponentKeyIsReadAgainWhenTheTextOfTheScanMustGrow)
+{
+    // 61 keys of 66 characters (name and one value name, each ended) and one
+    // of 70 fill the scan's first text block of 4096 characters exactly, so
+    // reading the removed key again moves the text; under the address
+    // sanitizer a name left pointing into the old text is caught.
+    add_sz(HKEY_LOCAL_MACHINE, COMPONENTS + C1, P1.packed, L"C:\\shared.dll");
+    for (int i = 0; i < 60; ++i)
+        add_sz(HKEY_LOCAL_MACHINE, OtherComponent(i), L"0123456789ABCDEF0123456789ABCDEF", L"C:\\other.dll");
+    add_sz(HKEY_LOCAL_MACHINE, OtherComponent(60), std::wstring(36, L'A'), L"C:\\other.dll");
+    BeginInstallerScan();
+    Printed printed = Remove(P1, 1, 0);
+    EndInstallerScan();
+    EXPECT_EQ(0u, printed.result);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, COMPONENTS + C1);
+    verify_key(HKEY_LOCAL_MACHINE, OtherComponent(60));
+    for (int i = 0; i <= 60; ++i)
+        RemoveTestTree(HKEY_LOCAL_MACHINE, OtherComponent(i));
+}
+
 TEST_F(InstallerScanTest, AScanReadsEachComponentKeyOnceWhateverTheNumberOfProducts)
 {
     // Each further component key costs a scan its enumeration, open, value
