@@ -23,9 +23,6 @@ const DWORD COMMAND_SHOW = 1;
 const DWORD COMMAND_CLEAR = 2;
 const DWORD COMMAND_DELKEYS = 4;
 
-const DWORD MODE_REPORT = 0;
-const DWORD MODE_REMOVE = 1;
-
 const wchar_t SETTINGS_KEY[] = L"SOFTWARE\\Vexa Lune";
 
 DWORD RunPasses(DWORD dwCommands, DWORD fWarn)

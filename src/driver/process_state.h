@@ -1,7 +1,12 @@
-// Process-wide state that the driver shares with the engines.
+// Process-wide state that the driver shares with the engines, and the two
+// modes of a pass.
 #pragma once
 
 #include "win32api.h"
+
+// What a pass does with what it finds.
+const DWORD MODE_REPORT = 0;
+const DWORD MODE_REMOVE = 1;
 
 // 0, or KEY_WOW64_64KEY while a pass over the 64-bit registry view runs:
 // OR-ed into every registry open and passed to every key deletion.

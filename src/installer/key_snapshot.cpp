@@ -10,11 +10,9 @@
 
 namespace {
 
-const DWORD KEY_NAME_CHARS = 256;
-const DWORD VALUE_NAME_CHARS = 16383;
 const wchar_t LINK_VALUE[] = L"SymbolicLinkValue";
 
-wchar_t ValueName[VALUE_NAME_CHARS + 1];
+wchar_t ValueName[VALUE_NAME_CHARS];
 
 // Grows a block to hold at least `needed` items; false when memory is short.
 template <typename Item> bool Reserve(Item *&items, DWORD &size, DWORD needed)
@@ -104,16 +102,8 @@ DWORD ReadSnapshot(KeySnapshot *lpSnapshot, HKEY hKey, DWORD dwOptions)
     lpSnapshot->fRead = TRUE;
     lpSnapshot->dwView = RegViewFlag;
     wchar_t name[KEY_NAME_CHARS];
-    DWORD length;
     LONG status;
-    for (DWORD index = 0;
-         (length = KEY_NAME_CHARS - 1,
-         status = RegEnumKeyExW(hKey, index, name, &length, nullptr, nullptr, nullptr, nullptr)) != ERROR_NO_MORE_ITEMS;
-         ++index) {
-        if (status == ERROR_MORE_DATA)
-            continue;
-        if (status != ERROR_SUCCESS)
-            break;
+    for (DWORD index = 0; (status = EnumKeyName(hKey, index, name)) == ERROR_SUCCESS; ++index) {
         if (!Reserve(lpSnapshot->lpEntries, lpSnapshot->dwEntrySize, lpSnapshot->dwEntryCount + 1))
             return NotEnoughMemory();
         SnapshotEntry *key = &lpSnapshot->lpEntries[lpSnapshot->dwEntryCount++];
@@ -129,12 +119,8 @@ DWORD ReadValueSnapshot(KeySnapshot *lpSnapshot, HKEY hKey)
 {
     lpSnapshot->fRead = TRUE;
     lpSnapshot->dwView = RegViewFlag;
-    DWORD length;
     LONG status;
-    for (DWORD index = 0;
-         (length = VALUE_NAME_CHARS,
-         status = RegEnumValueW(hKey, index, ValueName, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
-         ++index) {
+    for (DWORD index = 0; (status = EnumValueName(hKey, index, ValueName)) == ERROR_SUCCESS; ++index) {
         if (!Reserve(lpSnapshot->lpEntries, lpSnapshot->dwEntrySize, lpSnapshot->dwEntryCount + 1))
             return NotEnoughMemory();
         SnapshotEntry *value = &lpSnapshot->lpEntries[lpSnapshot->dwEntryCount++];

@@ -9,7 +9,6 @@
 
 namespace {
 
-const DWORD MODE_REMOVE = 1;
 // More products under one upgrade code than anyone installs.
 const int MAX_PRODUCTS = 256;
 

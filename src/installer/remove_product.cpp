@@ -1,5 +1,6 @@
 #include <initializer_list>
 
+#include "driver/process_state.h"
 #include "installer/installer.h"
 #include "installer/installer_locations.h"
 #include "installer/installer_scan.h"
@@ -10,7 +11,6 @@ namespace {
 
 const DWORD NOT_LISTED = ERROR_NO_MORE_ITEMS;
 const DWORD NO_LOCATION = ERROR_FILE_NOT_FOUND;
-const DWORD MODE_REMOVE = 1;
 
 // What the search adds to the result: nothing when it only found no listing,
 // its reports' value when it failed.

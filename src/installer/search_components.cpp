@@ -10,7 +10,6 @@
 
 namespace {
 
-const DWORD MODE_REMOVE = 1;
 const DWORD COMPONENT_DEPTH = 1;
 const wchar_t VALUE_NAME_MATCH[] = L"lpValNameMatch";
 

@@ -13,7 +13,6 @@
 namespace {
 
 const DWORD PATH_CHARS = 260;
-const DWORD MODE_REPORT = 0;
 
 typedef DWORD (*FileOperation)(LPCWSTR, DWORD, DWORD);
 

@@ -6,8 +6,6 @@
 
 namespace {
 
-const DWORD VALUE_NAME_CHARS = 16383;
-
 // The text of a REG_SZ value, always terminated: the data rounded up to whole
 // characters and one zero character more, whatever its byte count.
 wchar_t *ReadText(HKEY hKey, LPCWSTR lpName, DWORD size, DWORD *result)
@@ -32,17 +30,13 @@ wchar_t *ReadText(HKEY hKey, LPCWSTR lpName, DWORD size, DWORD *result)
 
 DWORD CountMatchingValueNames(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount)
 {
-    wchar_t *name = static_cast<wchar_t *>(malloc(VALUE_NAME_CHARS * sizeof(wchar_t)));
+    wchar_t *name = AllocValueName();
     if (!name)
         return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
     DWORD result = 0;
     DWORD count = 0;
     LONG status;
-    DWORD length;
-    for (DWORD index = 0;
-         (length = VALUE_NAME_CHARS,
-         status = RegEnumValueW(hKey, index, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
-         ++index)
+    for (DWORD index = 0; (status = EnumValueName(hKey, index, name)) == ERROR_SUCCESS; ++index)
         if (wcsstr(name, lpPattern))
             ++count;
     if (status != ERROR_NO_MORE_ITEMS)
@@ -55,17 +49,13 @@ DWORD CountMatchingValueNames(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount)
 
 DWORD CountMatchingValueData(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount)
 {
-    wchar_t *name = static_cast<wchar_t *>(malloc(VALUE_NAME_CHARS * sizeof(wchar_t)));
+    wchar_t *name = AllocValueName();
     if (!name)
         return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
     DWORD result = 0;
     DWORD count = 0;
     LONG status;
-    DWORD length;
-    for (DWORD index = 0;
-         (length = VALUE_NAME_CHARS,
-         status = RegEnumValueW(hKey, index, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
-         ++index) {
+    for (DWORD index = 0; (status = EnumValueName(hKey, index, name)) == ERROR_SUCCESS; ++index) {
         DWORD type;
         DWORD size;
         LONG queried = RegQueryValueExW(hKey, name, nullptr, &type, nullptr, &size);

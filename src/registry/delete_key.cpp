@@ -3,12 +3,6 @@
 #include "report/console_text.h"
 #include "report/report.h"
 
-namespace {
-
-const DWORD MODE_REMOVE = 1;
-
-}  // namespace
-
 DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
 {
     DWORD result = 0;

@@ -6,17 +6,10 @@
 #include "report/console_text.h"
 #include "report/report.h"
 
-namespace {
-
-const DWORD VALUE_NAME_CHARS = 16383;
-const DWORD MODE_REMOVE = 1;
-
-}  // namespace
-
 DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD dwMode, DWORD fWarn)
 {
     PrintOut(L"Searching for ValName: %ls\\*%ls*\n", lpSubKey, lpPattern);
-    wchar_t *name = static_cast<wchar_t *>(malloc(VALUE_NAME_CHARS * sizeof(wchar_t)));
+    wchar_t *name = AllocValueName();
     if (!name)
         return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
 
@@ -28,9 +21,7 @@ DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD 
     } else {
         bool found = false;
         DWORD index = 0;
-        DWORD length;
-        while ((length = VALUE_NAME_CHARS, status = RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr,
-                                                                  nullptr)) == ERROR_SUCCESS) {
+        while ((status = EnumValueName(key, index, name)) == ERROR_SUCCESS) {
             if (wcsstr(name, lpPattern)) {
                 found = true;
                 BOOL deleted;

@@ -8,7 +8,6 @@
 
 namespace {
 
-const DWORD NAME_CHARS = 255;
 const size_t DISPLAY_LIMIT = 254;
 
 void PrintIndent(DWORD depth)
@@ -35,16 +34,13 @@ void BuildDisplayPath(wchar_t *path, LPCWSTR parent, LPCWSTR name)
 
 DWORD ListKeyValues(HKEY hKey, DWORD dwDepth, DWORD *lpValueCount)
 {
-    const DWORD VALUE_NAME_CHARS = 16383;
-    wchar_t *name = static_cast<wchar_t *>(malloc(VALUE_NAME_CHARS * sizeof(wchar_t)));
+    wchar_t *name = AllocValueName();
     if (!name)
         return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
     DWORD count = 0;
     DWORD result = 0;
     LONG status;
-    DWORD length;
-    while ((length = VALUE_NAME_CHARS,
-            status = RegEnumValueW(hKey, count, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS) {
+    while ((status = EnumValueName(hKey, count, name)) == ERROR_SUCCESS) {
         PrintIndent(dwDepth);
         PrintOut(L"ValName: %ls\n", name);
         ++count;
@@ -65,16 +61,13 @@ DWORD ListKeyContents(HKEY hKey, LPCWSTR lpPath, DWORD dwDepth, DWORD *lpKeyCoun
     PrintOut(L"Key: %ls\n", lpPath);
     DWORD result = ListKeyValues(hKey, dwDepth + 1, &values);
 
-    wchar_t *path = static_cast<wchar_t *>(malloc(NAME_CHARS * sizeof(wchar_t)));
-    wchar_t *name = static_cast<wchar_t *>(malloc(NAME_CHARS * sizeof(wchar_t)));
+    wchar_t *path = static_cast<wchar_t *>(malloc((DISPLAY_LIMIT + 1) * sizeof(wchar_t)));
+    wchar_t *name = AllocKeyName();
     if (!path || !name) {
         result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
     } else {
         LONG status;
-        DWORD length;
-        for (DWORD index = 0; (length = NAME_CHARS, status = RegEnumKeyExW(hKey, index, name, &length, nullptr, nullptr,
-                                                                           nullptr, nullptr)) == ERROR_SUCCESS;
-             ++index) {
+        for (DWORD index = 0; (status = EnumKeyName(hKey, index, name)) == ERROR_SUCCESS; ++index) {
             BuildDisplayPath(path, lpPath, name);
             HKEY child;
             // Opened as a link when it is one: a link is shown, never followed,

@@ -8,8 +8,6 @@
 
 namespace {
 
-const DWORD NAME_CHARS = 255;
-
 struct Search {
     LPCWSTR lpKeyNameMatch;
     LPCWSTR lpValNameMatch;
@@ -51,7 +49,7 @@ DWORD HandleMatch(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, HKEY key, LPCWSTR
 
 DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &search)
 {
-    wchar_t *name = static_cast<wchar_t *>(malloc(NAME_CHARS * sizeof(wchar_t)));
+    wchar_t *name = AllocKeyName();
     if (!name) {
         RegCloseKey(key);
         return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
@@ -59,24 +57,17 @@ DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &searc
     DWORD result = 0;
     if (search.fRecurse || dwDepth == 0) {
         DWORD index = 0;
+        bool named = false;
         LONG status;
-        DWORD length;
-        while ((length = NAME_CHARS, status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr,
-                                                            nullptr)) == ERROR_SUCCESS) {
-            // The chain of keys that leads to each match.
-            if (index == 0)
+        while ((status = EnumKeyName(key, index, name)) == ERROR_SUCCESS) {
+            // The chain of keys that leads to each match, this key named once.
+            if (!named)
                 PrintSearchedKey(lpName, dwDepth);
+            named = true;
             result |= RecurseSearchRegTree(key, name, dwDepth + 1, search.lpKeyNameMatch, search.lpValNameMatch,
                                            search.lpValDataMatch, search.dwMode, search.fWarn, search.fRecurse);
-            // A deleted subkey's place is taken by the next one. The probe opens
-            // a link as itself, so a broken one counts as still there; a key
-            // that only failed to open is still there too, or the search would
-            // meet it again and again.
-            HKEY probe;
-            LONG probed = RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_READ | RegViewFlag, &probe);
-            if (probed == ERROR_SUCCESS)
-                result |= CloseKeyOrReport(probe, name);
-            if (!IsAbsentKey(probed))
+            // A deleted subkey's place is taken by the next one.
+            if (SubkeyRemains(key, name, &result))
                 ++index;
         }
         if (status != ERROR_NO_MORE_ITEMS)

@@ -7,7 +7,6 @@
 
 namespace {
 
-const DWORD NAME_CHARS = 255;
 const DWORD CANNOT_OPEN = static_cast<DWORD>(-1);
 
 // A link inside the tree goes itself; its target, which may be any key of the
@@ -27,7 +26,7 @@ DWORD WipeLink(HKEY link, LPCWSTR lpSubKey)
 
 DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
 {
-    wchar_t *name = static_cast<wchar_t *>(malloc(NAME_CHARS * sizeof(wchar_t)));
+    wchar_t *name = AllocKeyName();
     if (!name)
         return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
 
@@ -50,13 +49,13 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
     PrintOut(L"Enum keys in %ls\n", lpSubKey);
     DWORD index = 0;
     LONG status;
-    DWORD length;
-    while ((length = NAME_CHARS,
-            status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS) {
+    while ((status = EnumKeyName(key, index, name)) == ERROR_SUCCESS) {
         DWORD childResult = RecurseWipeRegTree(key, name);
         result |= childResult;
-        // A deleted child's place is taken by the next one; a failed one stays.
-        if (childResult != 0)
+        // A deleted child's place is taken by the next one. A child that
+        // reported a failure may still have gone (its takeover failed, its
+        // deletion worked): only one that is still there is stepped over.
+        if (childResult != 0 && SubkeyRemains(key, name, &result))
             ++index;
     }
     if (status != ERROR_NO_MORE_ITEMS)

@@ -4,6 +4,20 @@
 
 #include "win32api.h"
 
+// Buffers for names read by enumeration: a key name has at most 255
+// characters and a value name 16,383, each with its terminator after it.
+const DWORD KEY_NAME_CHARS = 256;
+const DWORD VALUE_NAME_CHARS = 16384;
+
+// The name of the subkey, or of the value, at dwIndex, into a buffer of
+// KEY_NAME_CHARS or VALUE_NAME_CHARS characters: RegEnumKeyExW's or
+// RegEnumValueW's code.
+LONG EnumKeyName(HKEY hKey, DWORD dwIndex, LPWSTR lpName);
+LONG EnumValueName(HKEY hKey, DWORD dwIndex, LPWSTR lpName);
+// A heap buffer for one such name, or null; freed with free().
+LPWSTR AllocKeyName();
+LPWSTR AllocValueName();
+
 // Reports, lists and (in mode 1) deletes the key tree at lpSubKey under hRoot.
 DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn);
 // Deletes lpSubKey under hParent with everything below it, taking each key
@@ -11,7 +25,8 @@ DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn);
 DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey);
 // Deletes one key without subkeys; a Windows error code.
 LONG DeleteKeyInView(HKEY hParent, LPCWSTR lpSubKey);
-// Removes a registry link at lpSubKey under HKEY_LOCAL_MACHINE (mode 1 only).
+// Removes a registry link at lpSubKey under HKEY_LOCAL_MACHINE (mode 1 only);
+// a key there that is no link stays.
 LONG DeleteLinkKey(LPCWSTR lpSubKey, DWORD dwMode);
 // Removes the link key behind an open handle (opened as the link itself): its
 // target stays. An error or NT status, 0 when it is gone.
@@ -22,6 +37,11 @@ BOOL IsSystemPath(LPCWSTR lpPath);
 // Whether a failed open means the key is not there; any other failure to open
 // a key that may hold the products' data is reported, never taken for absence.
 BOOL IsAbsentKey(LONG status);
+
+// Whether the subkey that an enumeration just handled is still at its index,
+// so that the index must step on; a failed close of the probe is OR-ed into
+// *lpResult.
+BOOL SubkeyRemains(HKEY hParent, LPCWSTR lpName, DWORD *lpResult);
 
 // Closes a key; a failed close is reported with the close's code and the
 // key's name. 0, or the report's value.

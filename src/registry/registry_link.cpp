@@ -1,3 +1,4 @@
+#include "driver/process_state.h"
 #include "registry/registry.h"
 
 namespace {
@@ -32,7 +33,10 @@ LONG DeleteLinkKey(LPCWSTR lpSubKey, DWORD dwMode)
     HKEY link;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, lpSubKey, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &link) != ERROR_SUCCESS)
         return 0;
-    LONG result = dwMode == 1 ? DeleteOpenLink(link) : 0;
+    // Whatever opens at the path is deleted only when it is a link: an
+    // ordinary key of the same name (another root's, or the other view's)
+    // is not the caller's to take.
+    LONG result = dwMode == MODE_REMOVE && IsRegistryLink(link) ? DeleteOpenLink(link) : 0;
     RegCloseKey(link);
     return result;
 }

@@ -3,12 +3,6 @@
 #include "report/console_text.h"
 #include "report/report.h"
 
-namespace {
-
-const DWORD MODE_REMOVE = 1;
-
-}  // namespace
-
 DWORD RemoveMatchedValue(HKEY hKey, LPCWSTR lpSubKey, LPCWSTR lpName, DWORD dwMode, DWORD fWarn, BOOL *lpDeleted)
 {
     *lpDeleted = FALSE;

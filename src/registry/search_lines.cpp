@@ -8,8 +8,6 @@
 
 namespace {
 
-const DWORD MODE_REMOVE = 1;
-
 void PrintIndent(DWORD depth)
 {
     for (DWORD i = 0; i < depth; ++i)
@@ -37,10 +35,10 @@ void PrintSearchedKey(LPCWSTR lpName, DWORD dwDepth)
 
 DWORD SayUnopenedKey(LONG status, LPCWSTR lpName, DWORD dwDepth)
 {
-    PrintIndent(dwDepth);
     if (status != ERROR_ACCESS_DENIED && !IsAbsentKey(status))
         return ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
                            lpName);
+    PrintIndent(dwDepth);
     PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n", lpName);
     return 0;
 }

@@ -15,7 +15,6 @@ const wchar_t DLL_VALUE[] = L"Dll";
 const wchar_t SYSTEM_PROVIDER[] = L"cryptnet.dll";
 // The provider alone, as a multi-string: its NUL and the closing NUL.
 const wchar_t SYSTEM_PROVIDER_LIST[] = L"cryptnet.dll\0";
-const DWORD MODE_REMOVE = 1;
 
 bool IsTextType(DWORD type)
 {

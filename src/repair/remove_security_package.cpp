@@ -20,7 +20,6 @@ const DWORD APPEND_CHARS = (sizeof SCHANNEL + sizeof KERBEROS + sizeof MSV1_0) /
 // A list rewritten without its product's element may gain its last
 // element's NUL and the closing NUL, if the value lacked them.
 const DWORD MISSING_NULS = 2;
-const DWORD MODE_REMOVE = 1;
 
 struct PackageBuffers {
     WCHAR *read;  // the value as read

@@ -111,6 +111,20 @@ TEST_F(DeleteKeyTest, ABrokenLinkGoesInClearModeAndStaysInShowMode)
     verify_link_nonexist(T + L"\\Broken");
 }
 
+TEST_F(DeleteKeyTest, AnAbsentKeyNeverTakesAnOrdinaryKeyOfThatPathUnderHklm)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Settings\\EFS", L"key", L"private");
+    const std::wstring before = KeyTree(HKEY_LOCAL_MACHINE, T + L"\\Settings");
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_CLASSES_ROOT})
+        for (DWORD mode : {0u, 1u})
+            for (const wchar_t *path : {L"\\Settings\\EFS", L"\\Settings"}) {
+                Printed printed = Delete(root, T + path, mode, 1);
+                EXPECT_EQ(0u, printed.result) << printed.err;
+                EXPECT_EQ(L"\n", printed.out);
+            }
+    EXPECT_EQ(before, KeyTree(HKEY_LOCAL_MACHINE, T + L"\\Settings"));
+}
+
 TEST_F(DeleteKeyTest, APlantedLinkGoesAndItsTargetStaysAsItWas)
 {
     add_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander\\Child", L"keep", L"me");

@@ -84,13 +84,28 @@ TEST_F(ListKeyContentsTest, DisplayedPathsAreCutAt254Characters)
     EXPECT_EQ(2u, listing.keys);
 }
 
-TEST_F(ListKeyContentsTest, AChildNameOf255CharactersEndsTheEnumerationWithAReport)
+// Windows allows 255 characters in a key name; the terminator comes on top.
+TEST_F(ListKeyContentsTest, KeyNamesOf255CharactersAreListedWipedAndSearched)
 {
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\N\\" + std::wstring(255, L'n'));
+    const std::wstring longest(255, L'n');
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\N\\" + longest + L"\\below", L"v", L"1");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\N\\z");
     Listing listing = List(T + L"\\N", L"N");
-    EXPECT_EQ(L"Key: N\n", listing.out);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), listing.result);
-    EXPECT_TRUE(HasReport(listing.err, L"RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.", ERROR_MORE_DATA));
+    EXPECT_EQ(0u, listing.result);
+    EXPECT_EQ(4u, listing.keys);
+    EXPECT_EQ(1u, listing.values);
+    EXPECT_NE(std::wstring::npos, listing.out.find(L"  Key: N\\" + longest.substr(0, 252) + L"\n"));
+    EXPECT_NE(std::wstring::npos, listing.out.find(L"  Key: N\\z\n"));
+
+    OutputCapture capture;
+    EXPECT_EQ(0u, WipeMatchingKeys((T + L"\\N").c_str(), L"nnn", nullptr, 1, 0));
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\N\\" + longest);
+    verify_key(HKEY_LOCAL_MACHINE, T + L"\\N\\z");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\N\\" + longest + L"\\below");
+    EXPECT_EQ(0u, DeleteKey(HKEY_LOCAL_MACHINE, (T + L"\\N").c_str(), 1, 0));
+    capture.Stop();
+    EXPECT_EQ(std::wstring::npos, capture.Err().find(L"RegEnumKeyEx")) << capture.Err();
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\N");
 }
 
 TEST_F(ListKeyContentsTest, LinksAreShownNotFollowed)

@@ -97,6 +97,45 @@ TEST_F(SimulatedRegistryTest, AChildThatCannotBeDeletedKeepsItsParentButNotItsSi
     EXPECT_EQ(1, RebootNeeded) << "a removal under SYSTEM was tried";
 }
 
+TEST_F(SimulatedRegistryTest, AChildThatWentDespiteAFailedTakeoverLetsItsSiblingsGoToo)
+{
+    for (const wchar_t *name : {L"A", L"B", L"C"})
+        add_key(HKEY_LOCAL_MACHINE, T + L"\\Parent\\" + name);
+    // Calls 1 and 2 take the parent over; 3 is the owner of A.
+    winsim::FailCall("RegSetKeySecurity", winsim::CallCount("RegSetKeySecurity") + 3, ERROR_ACCESS_DENIED);
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Parent", 1, 0);
+    EXPECT_TRUE(HasReport(printed.err, L"Can not ChangeRight: A", ERROR_ACCESS_DENIED)) << printed.err;
+    EXPECT_NE(0u, printed.result);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Parent");
+}
+
+// The link step opens the path under HKEY_LOCAL_MACHINE without the view:
+// in the 64-bit pass that is the 32-bit view's key, which is not a link.
+TEST_F(SimulatedRegistryTest, TheLinkStepNeverTakesTheOtherViewsKey)
+{
+    UseWindows64();
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Only32\\EFS", L"key", L"32", KEY_WOW64_32KEY);
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Only64\\EFS", L"key", L"64", KEY_WOW64_64KEY);
+    const std::wstring only32 = KeyTree(HKEY_LOCAL_MACHINE, T + L"\\Only32", KEY_WOW64_32KEY);
+    const std::wstring only64 = KeyTree(HKEY_LOCAL_MACHINE, T + L"\\Only64", KEY_WOW64_64KEY);
+    // Each pass meets the paths that only the other view holds.
+    const struct {
+        DWORD view;
+        const wchar_t *paths[2];
+    } passes[] = {{KEY_WOW64_64KEY, {L"\\Only32\\EFS", L"\\Only32"}}, {0, {L"\\Only64\\EFS", L"\\Only64"}}};
+    for (const auto &pass : passes)
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT})
+            for (DWORD mode : {0u, 1u})
+                for (const wchar_t *path : pass.paths) {
+                    RegViewFlag = pass.view;
+                    Printed printed = Delete(root, T + path, mode, 0);
+                    EXPECT_EQ(0u, printed.result) << printed.err;
+                    EXPECT_EQ(L"\n", printed.out);
+                }
+    EXPECT_EQ(only32, KeyTree(HKEY_LOCAL_MACHINE, T + L"\\Only32", KEY_WOW64_32KEY));
+    EXPECT_EQ(only64, KeyTree(HKEY_LOCAL_MACHINE, T + L"\\Only64", KEY_WOW64_64KEY));
+}
+
 TEST_F(SimulatedRegistryTest, WithoutRegDeleteKeyExTheOldCallDeletes)
 {
     winsim::RemoveExport("advapi32", "RegDeleteKeyExW");
@@ -114,6 +153,15 @@ TEST_F(SimulatedRegistryTest, AKeyThatFailsToOpenForAnotherReasonIsReportedNotTa
     EXPECT_EQ(1450u, printed.result);
     EXPECT_TRUE(HasReport(printed.err, L"Can not open key: " + T + L"\\Busy", 1450));
     verify_key(HKEY_LOCAL_MACHINE, T + L"\\Busy");
+
+    // Below the start of a search: reported, with no line of indentation.
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Busy\\Inner");
+    winsim::FailCall("RegOpenKeyExW", winsim::CallCount("RegOpenKeyExW") + 2, 1450);
+    OutputCapture capture;
+    EXPECT_EQ(1450u, WipeMatchingKeys((T + L"\\Busy").c_str(), L"VexaLune", nullptr, 1, 0));
+    capture.Stop();
+    EXPECT_TRUE(HasReport(capture.Err(), L"Can not open key: Inner", 1450));
+    EXPECT_EQ(std::wstring::npos, capture.Out().find(L"\n  \n")) << capture.Out();
 }
 
 TEST_F(SimulatedRegistryTest, ASubkeyThatFailsItsProbeIsNotSearchedTwice)

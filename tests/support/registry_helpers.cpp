@@ -265,3 +265,29 @@ std::vector<BYTE> KeySecurity(HKEY root, const std::wstring &path)
     descriptor.resize(status == ERROR_SUCCESS ? size : 0);
     return descriptor;
 }
+
+std::wstring KeyTree(HKEY root, const std::wstring &path, REGSAM view)
+{
+    HKEY key;
+    if (RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return L"";
+    std::wstring tree = L"[" + path + L"]";
+    for (BYTE b : KeySecurity(root, path))
+        tree += std::to_wstring(b) + L",";
+    tree += L"\n";
+    wchar_t name[16384];
+    std::vector<BYTE> data(1 << 16);
+    DWORD length, type, size;
+    for (DWORD i = 0; length = 16384, size = static_cast<DWORD>(data.size()),
+               RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
+         ++i) {
+        tree += std::wstring(name) + L"=" + std::to_wstring(type) + L":";
+        for (DWORD b = 0; b < size; ++b)
+            tree += std::to_wstring(data[b]) + L",";
+        tree += L"\n";
+    }
+    for (DWORD i = 0; length = 256, RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0; ++i)
+        tree += KeyTree(root, path + L"\\" + name, view);
+    RegCloseKey(key);
+    return tree;
+}

@@ -1,0 +1,25 @@
+#include <cstdlib>
+
+#include "registry/registry.h"
+
+LONG EnumKeyName(HKEY hKey, DWORD dwIndex, LPWSTR lpName)
+{
+    DWORD length = KEY_NAME_CHARS;
+    return RegEnumKeyExW(hKey, dwIndex, lpName, &length, nullptr, nullptr, nullptr, nullptr);
+}
+
+LONG EnumValueName(HKEY hKey, DWORD dwIndex, LPWSTR lpName)
+{
+    DWORD length = VALUE_NAME_CHARS;
+    return RegEnumValueW(hKey, dwIndex, lpName, &length, nullptr, nullptr, nullptr, nullptr);
+}
+
+LPWSTR AllocKeyName()
+{
+    return static_cast<LPWSTR>(malloc(KEY_NAME_CHARS * sizeof(wchar_t)));
+}
+
+LPWSTR AllocValueName()
+{
+    return static_cast<LPWSTR>(malloc(VALUE_NAME_CHARS * sizeof(wchar_t)));
+}
