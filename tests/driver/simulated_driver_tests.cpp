@@ -81,6 +81,7 @@ TEST_F(SimulatedDriverTest, WithoutIsWow64ProcessTheMachineCountsAs32Bit)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
+            UseWindows64();
             winsim::RemoveExport("kernel32", "IsWow64Process");
             exit(IsWow64() ? 1 : 0);
         },

@@ -139,7 +139,7 @@ void InstallCryptography(REGSAM view)
     for (const wchar_t *type : {L"Type 002", L"Type 071", L"Type 075", L"Type 080", L"Type 081"})
         Sz(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider Types\\") + type,
            L"Name", L"Vexa-Lune GOST CSP", view);
-    for (const wchar_t *provider : {L"Vexa-Lune GOST CSP", L"Kestrel-VS GOST CSP", L"VexaLune KC2 CSP",
+    for (const wchar_t *provider : {L"Vexa-Lune GOST CSP", L"Kestrel-VS GOST CSP", L"VexaLune Second CSP",
                                     L"GOST R 34.10-2001 Rutoken CSP", L"GOST R 34.10-2001 UEC CSP"})
         Sz(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\") + provider,
            L"Image Path", L"vxcsp.dll", view);

@@ -99,12 +99,21 @@ TEST_F(ReportTest, NegativeLookingCodesPrintAsWindowsLongs)
     EXPECT_NE(std::wstring::npos, report.err.find(L"Error number 0x80070005 (-2147024891).\n"));
 }
 
+// Code 5 has a system text, so each flag is seen by what it adds.
 TEST_F(ReportTest, FlagsChooseThePartsOfTheReport)
 {
     OutputCapture capture;
-    ReportError(SOURCE_INSTALL, 9, REPORT_CODE_NONE, REPORT_NUMBER, "only number");
-    ReportError(SOURCE_INSTALL, 9, REPORT_CODE_NONE, 1, "bare");
-    EXPECT_EQ(L"only number\nError number 0x20777777 (544700279).\nbare\n", capture.Err());
+    ReportError(SOURCE_INSTALL, 9, ERROR_ACCESS_DENIED, REPORT_NUMBER, "only number");
+    ReportError(SOURCE_INSTALL, 9, ERROR_ACCESS_DENIED, 1, "bare");
+    EXPECT_EQ(L"only number\nError number 0x5 (5).\nbare\n", capture.Err());
+
+    OutputCapture text;
+    ReportError(SOURCE_INSTALL, 9, ERROR_ACCESS_DENIED, REPORT_TEXT, "only text");
+    const std::wstring err = text.Err();
+    EXPECT_EQ(0u, err.find(L"only text\n"));
+    EXPECT_GT(err.size(), std::wstring(L"only text\n\n").size()) << "the system's text is missing";
+    EXPECT_EQ(std::wstring::npos, err.find(L"Error number"));
+    EXPECT_EQ(std::wstring::npos, err.find(L"install:9:"));
 }
 
 TEST_F(ReportTest, NonAsciiPathsComeThroughWhole)
