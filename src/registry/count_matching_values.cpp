@@ -39,9 +39,7 @@ DWORD CountMatchingValueNames(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount)
     for (DWORD index = 0; (status = EnumValueName(hKey, index, name)) == ERROR_SUCCESS; ++index)
         if (wcsstr(name, lpPattern))
             ++count;
-    if (status != ERROR_NO_MORE_ITEMS)
-        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                             "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+    result = ValueEnumEndOrReport(status);
     *lpCount = count;
     free(name);
     return result;
@@ -71,9 +69,7 @@ DWORD CountMatchingValueData(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount)
             ++count;
         free(text);
     }
-    if (status != ERROR_NO_MORE_ITEMS)
-        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                              "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+    result |= ValueEnumEndOrReport(status);
     *lpCount = count;
     free(name);
     return result;

@@ -32,9 +32,7 @@ DWORD DeleteValuesByName(HKEY hRoot, LPCWSTR lpSubKey, LPCWSTR lpPattern, DWORD 
             }
             ++index;
         }
-        if (status != ERROR_NO_MORE_ITEMS)
-            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                  "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+        result |= ValueEnumEndOrReport(status);
         if (!found)
             PrintOut(L"Matching ValName not exist: %ls\\*%ls*\n", lpSubKey, lpPattern);
         result |= CloseKeyOrReport(key, lpSubKey);

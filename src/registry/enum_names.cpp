@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "registry/registry.h"
+#include "report/report.h"
 
 LONG EnumKeyName(HKEY hKey, DWORD dwIndex, LPWSTR lpName)
 {
@@ -22,4 +23,18 @@ LPWSTR AllocKeyName()
 LPWSTR AllocValueName()
 {
     return static_cast<LPWSTR>(malloc(VALUE_NAME_CHARS * sizeof(wchar_t)));
+}
+
+DWORD KeyEnumEndOrReport(LONG status)
+{
+    return status == ERROR_NO_MORE_ITEMS ? 0
+                                         : ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                                       "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+}
+
+DWORD ValueEnumEndOrReport(LONG status)
+{
+    return status == ERROR_NO_MORE_ITEMS ? 0
+                                         : ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                                       "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
 }

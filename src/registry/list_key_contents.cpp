@@ -45,9 +45,7 @@ DWORD ListKeyValues(HKEY hKey, DWORD dwDepth, DWORD *lpValueCount)
         PrintOut(L"ValName: %ls\n", name);
         ++count;
     }
-    if (status != ERROR_NO_MORE_ITEMS)
-        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                             "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+    result = ValueEnumEndOrReport(status);
     *lpValueCount = count;
     free(name);
     return result;
@@ -89,9 +87,7 @@ DWORD ListKeyContents(HKEY hKey, LPCWSTR lpPath, DWORD dwDepth, DWORD *lpKeyCoun
                 result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(closed), REPORT_ALL,
                                       "Can not RegCloseKey: %S", path);
         }
-        if (status != ERROR_NO_MORE_ITEMS)
-            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                  "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+        result |= KeyEnumEndOrReport(status);
     }
     free(path);
     free(name);

@@ -70,9 +70,7 @@ DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &searc
             if (SubkeyRemains(key, name, &result))
                 ++index;
         }
-        if (status != ERROR_NO_MORE_ITEMS)
-            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                  "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+        result |= KeyEnumEndOrReport(status);
     }
     result |= CloseKeyOrReport(key, lpName);
     free(name);

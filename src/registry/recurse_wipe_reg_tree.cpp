@@ -58,9 +58,7 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
         if (childResult != 0 && SubkeyRemains(key, name, &result))
             ++index;
     }
-    if (status != ERROR_NO_MORE_ITEMS)
-        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                              "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+    result |= KeyEnumEndOrReport(status);
     if ((status = RegCloseKey(key)) != ERROR_SUCCESS)
         result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
                               "Can not RegCloseKey: %S", lpSubKey);

@@ -14,6 +14,10 @@ const DWORD VALUE_NAME_CHARS = 16384;
 // RegEnumValueW's code.
 LONG EnumKeyName(HKEY hKey, DWORD dwIndex, LPWSTR lpName);
 LONG EnumValueName(HKEY hKey, DWORD dwIndex, LPWSTR lpName);
+// 0 when an enumeration ended with ERROR_NO_MORE_ITEMS, as it should; else
+// the report of the code it ended with.
+DWORD KeyEnumEndOrReport(LONG status);
+DWORD ValueEnumEndOrReport(LONG status);
 // A heap buffer for one such name, or null; freed with free().
 LPWSTR AllocKeyName();
 LPWSTR AllocValueName();
