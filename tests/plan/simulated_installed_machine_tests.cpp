@@ -17,6 +17,7 @@
 #include "output_capture.h"
 #include "registry_helpers.h"
 #include "test_machine.h"
+#include "untidy_strings.h"
 
 namespace {
 
@@ -116,6 +117,22 @@ TEST_P(InstalledMachineTest, RemovingLeavesExactlyTheMachineWithoutTheProducts)
 
     EXPECT_EQ(0u, RunVxclean({L"-clear", L"-warn"}));
     EXPECT_TRUE(after.registry == winsim::ExportRegistry());
+}
+
+// Strings that are no well-formed text, which the run reads and leaves: a
+// machine that has it exported, loaded fresh, exports the same again.
+TEST_P(InstalledMachineTest, StringsThatAreNoWellFormedTextLeaveARunWithTheirBytes)
+{
+    Install();
+    std::wstring reason;
+    ASSERT_TRUE(winsim::ImportRegistry(UntidyStringsFile(), &reason));
+    EXPECT_EQ(0u, RunVxclean({L"-clear"}));
+    std::wstring after = winsim::ExportRegistry();
+    EXPECT_EQ(std::vector<std::wstring>(), MissingUntidyLines(after));
+
+    Start();
+    ASSERT_TRUE(winsim::ImportRegistry(after, &reason));
+    EXPECT_TRUE(after == winsim::ExportRegistry());
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, InstalledMachineTest,

@@ -7,6 +7,7 @@
 #include <winsim/control.h>
 
 #include "registry_helpers.h"
+#include "untidy_strings.h"
 
 namespace {
 
@@ -18,10 +19,13 @@ std::vector<BYTE> Bytes(std::initializer_list<int> values)
     return bytes;
 }
 
-std::vector<BYTE> WideBytes(const std::wstring &text)
+std::vector<BYTE> WideBytes(const std::wstring &text, std::initializer_list<int> tail = {})
 {
     const BYTE *start = reinterpret_cast<const BYTE *>(text.data());
-    return std::vector<BYTE>(start, start + text.size() * sizeof(wchar_t));
+    std::vector<BYTE> bytes(start, start + text.size() * sizeof(wchar_t));
+    for (int byte : tail)
+        bytes.push_back(static_cast<BYTE>(byte));
+    return bytes;
 }
 
 const std::wstring K = L"SOFTWARE\\Vexa Lune\\All \"types\"";
@@ -141,4 +145,37 @@ TEST(WinsimRegFile, HandWrittenFilesMayDeleteAndABadLineImportsNothing)
     EXPECT_EQ(L"bad value line: \"bad\"=dword:xyz", reason);
     verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\New");
     EXPECT_FALSE(winsim::ImportRegistry(L"REGEDIT4\n", &reason));
+}
+
+// A program reads each unit as one character (a pair as one), lone
+// surrogates as they are and an odd last byte as one byte after them; what it
+// writes back as read keeps the bytes, and the export writes them again.
+TEST(WinsimRegFile, StringsThatAreNoWellFormedTextKeepTheirBytes)
+{
+    FreshMachine();
+    std::wstring reason;
+    ASSERT_TRUE(winsim::ImportRegistry(UntidyStringsFile(), &reason));
+    const struct {
+        const wchar_t *name;
+        DWORD type;
+        std::vector<BYTE> read;
+    } values[] = {
+        {L"sz lone", REG_SZ, WideBytes({L'A', 0xD800, L'B', 0})},
+        {L"sz odd", REG_SZ, WideBytes({L'A', 0}, {0x7F})},
+        {L"expand tail", REG_EXPAND_SZ, WideBytes({L'%', L'X', L'%', 0, 0xDC00, 0x1F600}, {0x20})},
+        {L"multi", REG_MULTI_SZ, WideBytes({L'a', 0, 0xD800, 0, 0, L'z'})},
+    };
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, UNTIDY_KEY, 0, KEY_ALL_ACCESS, &key));
+    for (const auto &value : values) {
+        verify_reg(HKEY_LOCAL_MACHINE, UNTIDY_KEY, value.name, value.type, value.read);
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, value.name, 0, value.type, value.read.data(),
+                                                static_cast<DWORD>(value.read.size())));
+    }
+    BYTE stored[8];
+    DWORD size = sizeof stored;
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExW(key, L"sz lone", nullptr, nullptr, stored, &size));
+    EXPECT_EQ(values[0].read.size(), size);
+    RegCloseKey(key);
+    EXPECT_EQ(std::vector<std::wstring>(), MissingUntidyLines(winsim::ExportRegistry()));
 }

@@ -3,10 +3,9 @@
 // the path with "\??\" before it and the new name, empty for a deletion.
 #include <unistd.h>
 
-#include <cstring>
-
 #include "file_system.h"
 #include "registry/reg_key.h"
+#include "utf16.h"
 
 namespace winsim {
 namespace {
@@ -33,9 +32,7 @@ std::vector<std::wstring> Elements(const RegValue *value)
     std::vector<std::wstring> elements;
     if (!value || value->type != REG_MULTI_SZ)
         return elements;
-    std::wstring data(value->data.size() / sizeof(wchar_t), L'\0');
-    if (!data.empty())
-        std::memcpy(&data[0], value->data.data(), data.size() * sizeof(wchar_t));
+    std::wstring data = DecodeUtf16(value->data.data(), value->data.size());
     for (size_t start = 0; start < data.size();) {
         size_t end = data.find(L'\0', start);
         if (end == std::wstring::npos)
@@ -69,8 +66,7 @@ void RecordPendingFileRename(const std::wstring &from, const std::wstring &to)
     for (const std::wstring &element : Elements(FindValue(*key, VALUE_NAME)))
         data += element + L'\0';
     data += from + L'\0' + to + L'\0' + L'\0';
-    const BYTE *bytes = reinterpret_cast<const BYTE *>(data.data());
-    std::vector<BYTE> stored(bytes, bytes + data.size() * sizeof(wchar_t));
+    std::vector<BYTE> stored = EncodeUtf16(data);
     if (RegValue *value = FindValue(*key, VALUE_NAME))
         *value = RegValue{VALUE_NAME, REG_MULTI_SZ, stored};
     else

@@ -1,9 +1,11 @@
-// Reading, writing and deleting values, byte for byte as given.
+// Reading, writing and deleting values: the registry keeps what Windows
+// would keep for the caller's data, and gives it back in the caller's form.
 #include <cstring>
 
 #include "../call_faults.h"
 #include "../machine.h"
 #include "reg_handles.h"
+#include "value_data.h"
 
 using namespace winsim;
 
@@ -16,11 +18,13 @@ LONG KeyWithRight(HKEY hKey, ACCESS_MASK right, KeyHandle *handle)
     return (handle->access & right) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
-// Data into the caller's buffer, or the size it needs.
-LONG CopyData(const std::vector<BYTE> &data, BYTE *lpData, LPDWORD lpcbData)
+// The value's data into the caller's buffer, or the size it needs in the
+// caller's form.
+LONG CopyData(const RegValue &value, BYTE *lpData, LPDWORD lpcbData)
 {
     if (!lpcbData)
         return lpData ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+    std::vector<BYTE> data = CallerData(value.type, value.data);
     DWORD size = static_cast<DWORD>(data.size());
     if (lpData && *lpcbData < size) {
         *lpcbData = size;
@@ -53,7 +57,7 @@ LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD 
     *lpcchValueName = static_cast<DWORD>(value.name.size());
     if (lpType)
         *lpType = value.type;
-    return CopyData(value.data, lpData, lpcbData);
+    return CopyData(value, lpData, lpcbData);
 }
 
 LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, BYTE *lpData, LPDWORD lpcbData)
@@ -68,7 +72,7 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lp
         return ERROR_FILE_NOT_FOUND;
     if (lpType)
         *lpType = value->type;
-    return CopyData(value->data, lpData, lpcbData);
+    return CopyData(*value, lpData, lpcbData);
 }
 
 LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData, DWORD cbData)
@@ -81,7 +85,7 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
     std::wstring name = lpValueName ? lpValueName : L"";
     if (name.size() > MAX_VALUE_NAME || (cbData && !lpData))
         return ERROR_INVALID_PARAMETER;
-    std::vector<BYTE> data(lpData, lpData + cbData);
+    std::vector<BYTE> data = StoredData(dwType, lpData, cbData);
     if (RegValue *existing = FindValue(*handle.key, name)) {
         existing->type = dwType;
         existing->data = data;

@@ -1,15 +1,15 @@
 // The registry in the text form of Windows' registry editor, so that a test's
 // machine is a file a person can read and the same file loads into Wine with
-// "regedit /s". Values keep their type and exact bytes: well-formed strings
-// are written as text, everything else as hex. String data is UTF-16LE in
-// the file, as on Windows; data that has no UTF-16 form on this host (a byte
-// count that is no whole number of characters) is written as hexhost(N).
+// "regedit /s". Values keep their type and the exact bytes Windows holds: a
+// REG_SZ that is well-formed text with one terminator at its end is written
+// as text, everything else as hex of those bytes.
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 
 #include "../machine.h"
 #include "../security_ids.h"
+#include "../utf16.h"
 #include "../utf8.h"
 #include "reg_key.h"
 
@@ -18,74 +18,6 @@ namespace {
 
 const wchar_t HEADER[] = L"Windows Registry Editor Version 5.00";
 const size_t LINE_WIDTH = 80;
-
-bool IsStringType(DWORD type)
-{
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_LINK || type == REG_MULTI_SZ;
-}
-
-bool IsCharacter(wchar_t c)
-{
-    return static_cast<unsigned long>(c) < 0x110000 && (c < 0xD800 || c > 0xDFFF);
-}
-
-// Host characters from stored bytes, when the bytes are whole characters.
-bool Characters(const std::vector<BYTE> &data, std::wstring *text)
-{
-    if (data.size() % sizeof(wchar_t))
-        return false;
-    text->assign(data.size() / sizeof(wchar_t), L'\0');
-    if (!data.empty())
-        std::memcpy(&(*text)[0], data.data(), data.size());
-    for (wchar_t c : *text)
-        if (!IsCharacter(c))
-            return false;
-    return true;
-}
-
-std::vector<BYTE> Utf16Bytes(const std::wstring &text)
-{
-    std::vector<BYTE> bytes;
-    auto unit = [&](unsigned u) {
-        bytes.push_back(static_cast<BYTE>(u & 0xFF));
-        bytes.push_back(static_cast<BYTE>(u >> 8));
-    };
-    for (wchar_t c : text) {
-        unsigned long code = static_cast<unsigned long>(c);
-        if (code >= 0x10000) {
-            unit(0xD800 + ((code - 0x10000) >> 10));
-            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            unit(static_cast<unsigned>(code));
-        }
-    }
-    return bytes;
-}
-
-// UTF-16LE bytes back to host data: whole units become characters, an odd
-// last byte stays a byte.
-std::vector<BYTE> HostBytes(const std::vector<BYTE> &utf16)
-{
-    std::wstring text;
-    size_t i = 0;
-    for (; i + 1 < utf16.size(); i += 2) {
-        unsigned unit = utf16[i] | (utf16[i + 1] << 8);
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < utf16.size()) {
-            unsigned low = utf16[i + 2] | (utf16[i + 3] << 8);
-            if (low >= 0xDC00 && low < 0xE000) {
-                text += static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                i += 2;
-                continue;
-            }
-        }
-        text += static_cast<wchar_t>(unit);
-    }
-    const BYTE *start = reinterpret_cast<const BYTE *>(text.data());
-    std::vector<BYTE> bytes(start, start + text.size() * sizeof(wchar_t));
-    if (i < utf16.size())
-        bytes.push_back(utf16[i]);
-    return bytes;
-}
 
 std::wstring Quoted(const std::wstring &text)
 {
@@ -102,14 +34,18 @@ std::wstring Quoted(const std::wstring &text)
     return quoted + L"\"";
 }
 
-// A REG_SZ that reads back the same from a quoted string.
+// A REG_SZ that reads back the same from a quoted string: whole units, no
+// lone surrogate, no control character, one terminator at its end.
 bool IsPlainString(const RegValue &value, std::wstring *text)
 {
-    if (value.type != REG_SZ || !Characters(value.data, text) || text->empty() || text->back() != L'\0')
+    if (value.type != REG_SZ || value.data.size() % 2)
+        return false;
+    *text = DecodeUtf16(value.data.data(), value.data.size());
+    if (text->empty() || text->back() != L'\0')
         return false;
     text->pop_back();
     for (wchar_t c : *text)
-        if (c < 0x20)
+        if (c < 0x20 || (c >= 0xD800 && c < 0xE000))
             return false;
     return true;
 }
@@ -145,14 +81,8 @@ void ExportValue(std::wstring &out, const RegValue &value)
         out += line + type + L"\r\n";
     } else if (value.type == REG_BINARY) {
         AppendHex(out, line + L"hex:", value.data);
-    } else if (!IsStringType(value.type)) {
-        std::swprintf(type, 16, L"hex(%x):", value.type);
-        AppendHex(out, line + type, value.data);
-    } else if (Characters(value.data, &text)) {
-        std::swprintf(type, 16, L"hex(%x):", value.type);
-        AppendHex(out, line + type, Utf16Bytes(text));
     } else {
-        std::swprintf(type, 16, L"hexhost(%x):", value.type);
+        std::swprintf(type, 16, L"hex(%x):", value.type);
         AppendHex(out, line + type, value.data);
     }
 }
@@ -254,9 +184,7 @@ bool ParseData(const std::wstring &text, RegValue *value, bool *deleteValue)
     if (ParseQuoted(text, &at, &string)) {
         if (at != text.size())
             return false;
-        string += L'\0';
-        const BYTE *bytes = reinterpret_cast<const BYTE *>(string.data());
-        *value = RegValue{value->name, REG_SZ, std::vector<BYTE>(bytes, bytes + string.size() * sizeof(wchar_t))};
+        *value = RegValue{value->name, REG_SZ, EncodeUtf16(string.c_str(), string.size() + 1)};
         return true;
     }
     if (text.compare(0, 6, L"dword:") == 0) {
@@ -269,7 +197,6 @@ bool ParseData(const std::wstring &text, RegValue *value, bool *deleteValue)
         *value = RegValue{value->name, REG_DWORD, std::vector<BYTE>(bytes, bytes + 4)};
         return true;
     }
-    bool host = text.compare(0, 8, L"hexhost(") == 0;
     size_t colon = text.find(L':');
     if (colon == std::wstring::npos || (text.compare(0, 3, L"hex") != 0))
         return false;
@@ -277,7 +204,7 @@ bool ParseData(const std::wstring &text, RegValue *value, bool *deleteValue)
     DWORD type = REG_BINARY;
     if (kind != L"hex") {
         size_t open = kind.find(L'('), close = kind.find(L')');
-        if (open == std::wstring::npos || close != kind.size() - 1)
+        if (open != 3 || close != kind.size() - 1)
             return false;
         wchar_t *end;
         type = static_cast<DWORD>(std::wcstoul(kind.c_str() + open + 1, &end, 16));
@@ -287,7 +214,7 @@ bool ParseData(const std::wstring &text, RegValue *value, bool *deleteValue)
     std::vector<BYTE> bytes;
     if (!ParseHexBytes(text.substr(colon + 1), &bytes))
         return false;
-    *value = RegValue{value->name, type, IsStringType(type) && !host ? HostBytes(bytes) : bytes};
+    *value = RegValue{value->name, type, bytes};
     return true;
 }
 
@@ -392,11 +319,8 @@ void Apply(const ImportStep &step)
 
 std::wstring DecodeFile(const std::string &bytes)
 {
-    if (bytes.size() >= 2 && static_cast<BYTE>(bytes[0]) == 0xFF && static_cast<BYTE>(bytes[1]) == 0xFE) {
-        std::vector<BYTE> utf16(bytes.begin() + 2, bytes.end());
-        std::vector<BYTE> host = HostBytes(utf16);
-        return std::wstring(reinterpret_cast<const wchar_t *>(host.data()), host.size() / sizeof(wchar_t));
-    }
+    if (bytes.size() >= 2 && static_cast<BYTE>(bytes[0]) == 0xFF && static_cast<BYTE>(bytes[1]) == 0xFE)
+        return DecodeUtf16(reinterpret_cast<const BYTE *>(bytes.data()) + 2, bytes.size() - 2);
     size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     return DecodeUtf8(bytes.c_str() + start);
 }
@@ -427,7 +351,7 @@ bool ImportRegistry(const std::wstring &text, std::wstring *reason)
 bool ExportRegistryFile(const std::string &path)
 {
     std::vector<BYTE> bytes = {0xFF, 0xFE};
-    std::vector<BYTE> text = Utf16Bytes(ExportRegistry());
+    std::vector<BYTE> text = EncodeUtf16(ExportRegistry());
     bytes.insert(bytes.end(), text.begin(), text.end());
     FILE *file = std::fopen(path.c_str(), "wb");
     if (!file)

@@ -2,6 +2,7 @@
 
 #include "../machine.h"
 #include "../security_ids.h"
+#include "../utf16.h"
 #include "reg_key.h"
 
 namespace winsim {
@@ -38,9 +39,7 @@ KeyPath LinkTarget(RegKey &link)
     RegValue *value = FindValue(link, LINK_VALUE_NAME);
     if (!value || value->type != REG_LINK)
         return KeyPath();
-    std::wstring text(value->data.size() / sizeof(wchar_t), L'\0');
-    std::copy(value->data.begin(), value->data.begin() + text.size() * sizeof(wchar_t),
-              reinterpret_cast<BYTE *>(&text[0]));
+    std::wstring text = DecodeUtf16(value->data.data(), value->data.size());
     KeyPath target = SplitPath(text.c_str());
     if (target.empty() || !SameName(target[0], L"REGISTRY"))
         return KeyPath();
@@ -236,9 +235,7 @@ KeyPtr FreshRegistry(MachineKind kind)
     KeyPtr current = add({L"MACHINE", L"SYSTEM", L"CurrentControlSet"});
     current->link = true;
     std::wstring target = L"\\REGISTRY\\MACHINE\\SYSTEM\\ControlSet001";
-    const BYTE *bytes = reinterpret_cast<const BYTE *>(target.data());
-    current->values.push_back(
-        RegValue{LINK_VALUE_NAME, REG_LINK, std::vector<BYTE>(bytes, bytes + target.size() * sizeof(wchar_t))});
+    current->values.push_back(RegValue{LINK_VALUE_NAME, REG_LINK, EncodeUtf16(target)});
     return root;
 }
 
