@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ googletest clang-format clang libclang-rt-14-dev
-          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64)
+          g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine64)
 
 missing=()
 for package in "${packages[@]}"; do

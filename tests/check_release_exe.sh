@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Inspects a Windows exe: the expected machine, imports of Windows system DLLs
-# only (runtime linked statically), none of the entry points that older
-# Windows lacks, and the requireAdministrator manifest and version resources.
+# only (runtime linked statically), no imported function that Windows XP lacks
+# (newer_than_xp.txt), and the requireAdministrator manifest and version
+# resources.
 set -u
 exe=$1 objdump=$2 objcopy=$3 format=$4
 failures=0
@@ -11,14 +12,34 @@ headers=$("$objdump" -p "$exe") || { echo "FAIL: cannot read $exe"; exit 1; }
 "$objdump" -f "$exe" | grep -q "file format $format" || fail "not $format"
 
 system_dlls='^(kernel32|advapi32|user32|msvcrt|shell32|shlwapi|ole32)\.dll$'
-while read -r dll; do
-    echo "imports $dll"
-    echo "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$system_dlls" || fail "imports $dll, which is not a Windows system DLL"
-done < <(echo "$headers" | sed -n 's/^\s*DLL Name: //p')
+newer_than_xp=$(sed -e 's/#.*//' -e '/^\s*$/d' "$(dirname "$0")/newer_than_xp.txt" | awk '{ print $1 }')
+# Microsoft gives no Windows version for the C runtime's functions. XP's
+# msvcrt.dll is the one of Visual C++ 7.0's time: it lacks the secure (_s) and
+# locale (_l) functions of Visual C++ 2005, and strnlen and wcsnlen, which
+# Windows' own msvcrt.dll gained with Vista.
+xp_msvcrt_lacks='^(.*_s|.*_l|strnlen|wcsnlen)$'
 
-for late in IsWow64Process Wow64DisableWow64FsRedirection Wow64RevertWow64FsRedirection RegDeleteKeyExW ZwDeleteKey; do
-    echo "$headers" | grep -Eq "\b$late\b" && fail "imports $late, which must be looked up at run time"
-done
+# One line per imported function: its DLL in lower case, then its name.
+imports=$(echo "$headers" | awk '
+    /^[^ \t]/ { dll = "" }
+    /DLL Name:/ { dll = tolower($3); next }
+    dll != "" && /^\t[0-9a-f]+\t/ { print dll, $NF }')
+[ -n "$imports" ] || fail "lists no imported function"
+
+previous=
+while read -r dll function; do
+    if [ "$dll" != "$previous" ]; then
+        echo "imports $dll"
+        echo "$dll" | grep -Eq "$system_dlls" || fail "imports $dll, which is not a Windows system DLL"
+        previous=$dll
+    fi
+    echo "  $function"
+    if echo "$newer_than_xp" | grep -Fqx "$function"; then
+        fail "imports $function from $dll, which Windows XP lacks"
+    elif [ "$dll" = msvcrt.dll ] && echo "$function" | grep -Eq "$xp_msvcrt_lacks"; then
+        fail "imports $function from msvcrt.dll, which Windows XP's msvcrt.dll lacks"
+    fi
+done <<<"$imports"
 
 resources=$(mktemp)
 "$objcopy" -O binary --only-section=.rsrc "$exe" "$resources"
