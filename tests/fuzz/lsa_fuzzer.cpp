@@ -4,11 +4,15 @@
 // in order; the SSL repair may only add the missing system packages after
 // them; a value that is not a list of characters, or one seen in report
 // mode, stays byte for byte; a restart is needed exactly when it changed.
+// The value's bytes are Windows' own (UTF-16LE), planted and read as the
+// registry keeps them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <winsim/control.h>
 
 #include "driver/process_state.h"
 #include "repair/repair.h"
@@ -17,7 +21,7 @@ namespace {
 
 const wchar_t LSA_KEY[] = L"SYSTEM\\CurrentControlSet\\Control\\Lsa";
 const wchar_t PACKAGES[] = L"Security Packages";
-const size_t CHAR_SIZE = sizeof(wchar_t);
+const size_t CHAR_SIZE = 2;
 
 typedef std::vector<std::wstring> Names;
 
@@ -38,10 +42,8 @@ HKEY LsaKey()
 
 std::vector<BYTE> ReadValue(DWORD *type)
 {
-    DWORD size = 0;
-    Check(RegQueryValueExW(LsaKey(), PACKAGES, nullptr, type, nullptr, &size) == ERROR_SUCCESS);
-    std::vector<BYTE> data(size);
-    Check(RegQueryValueExW(LsaKey(), PACKAGES, nullptr, type, data.data(), &size) == ERROR_SUCCESS);
+    std::vector<BYTE> data;
+    Check(winsim::GetStoredValue(LsaKey(), PACKAGES, type, &data) == ERROR_SUCCESS);
     return data;
 }
 
@@ -114,8 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     DWORD warn = (data[0] >> 2) & 1;
     DWORD type = (data[0] & 8) ? REG_BINARY : REG_MULTI_SZ;
     std::vector<BYTE> before(data + 1, data + size);
-    Check(RegSetValueExW(LsaKey(), PACKAGES, 0, type, before.data(), static_cast<DWORD>(before.size())) ==
-          ERROR_SUCCESS);
+    Check(winsim::SetStoredValue(LsaKey(), PACKAGES, type, before) == ERROR_SUCCESS);
     RebootNeeded = 0;
 
     DWORD result = ssl ? SslRegUninstall(mode, warn) : TlsRegUninstall(mode, warn);

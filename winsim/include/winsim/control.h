@@ -34,6 +34,11 @@ unsigned CallCount(const char *function);
 std::map<std::string, unsigned> CallCounts();
 void FailCall(const char *function, unsigned nth, LONG code);
 
+// A value's data as Windows holds it (strings in UTF-16LE), through an open
+// key, without the conversion that a caller's wide characters get here.
+LONG SetStoredValue(HKEY hKey, const wchar_t *name, DWORD type, const std::vector<BYTE> &data);
+LONG GetStoredValue(HKEY hKey, const wchar_t *name, DWORD *type, std::vector<BYTE> *data);
+
 // The registry in the text form of Windows' registry editor, UTF-16LE with
 // a byte-order mark. Import adds to the registry; false with a reason when
 // the text is not understood (nothing is imported then).
