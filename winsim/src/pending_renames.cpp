@@ -66,11 +66,7 @@ void RecordPendingFileRename(const std::wstring &from, const std::wstring &to)
     for (const std::wstring &element : Elements(FindValue(*key, VALUE_NAME)))
         data += element + L'\0';
     data += from + L'\0' + to + L'\0' + L'\0';
-    std::vector<BYTE> stored = EncodeUtf16(data);
-    if (RegValue *value = FindValue(*key, VALUE_NAME))
-        *value = RegValue{VALUE_NAME, REG_MULTI_SZ, stored};
-    else
-        key->values.push_back(RegValue{VALUE_NAME, REG_MULTI_SZ, stored});
+    SetValue(*key, VALUE_NAME, REG_MULTI_SZ, EncodeUtf16(data));
 }
 
 void CarryOutPendingFileRenames()

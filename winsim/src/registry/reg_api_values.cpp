@@ -85,13 +85,7 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
     std::wstring name = lpValueName ? lpValueName : L"";
     if (name.size() > MAX_VALUE_NAME || (cbData && !lpData))
         return ERROR_INVALID_PARAMETER;
-    std::vector<BYTE> data = StoredData(dwType, lpData, cbData);
-    if (RegValue *existing = FindValue(*handle.key, name)) {
-        existing->type = dwType;
-        existing->data = data;
-    } else {
-        handle.key->values.push_back(RegValue{name, dwType, data});
-    }
+    SetValue(*handle.key, name, dwType, StoredData(dwType, lpData, cbData));
     return ERROR_SUCCESS;
 }
 

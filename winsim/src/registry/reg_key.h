@@ -45,6 +45,8 @@ KeyPtr AddChild(RegKey &parent, const std::wstring &name, const ObjectSecurity &
 // Takes a key and everything below it out of the tree.
 void DetachKey(RegKey &key);
 RegValue *FindValue(RegKey &key, const std::wstring &name);
+// Gives the value of that name (its stored name kept) the type and data, or adds it.
+void SetValue(RegKey &key, const std::wstring &name, DWORD type, const std::vector<BYTE> &data);
 
 // A subkey path split at its backslashes, empty pieces dropped.
 KeyPath SplitPath(const wchar_t *path);

@@ -149,6 +149,16 @@ RegValue *FindValue(RegKey &key, const std::wstring &name)
     return nullptr;
 }
 
+void SetValue(RegKey &key, const std::wstring &name, DWORD type, const std::vector<BYTE> &data)
+{
+    if (RegValue *existing = FindValue(key, name)) {
+        existing->type = type;
+        existing->data = data;
+    } else {
+        key.values.push_back(RegValue{name, type, data});
+    }
+}
+
 KeyPath SplitPath(const wchar_t *path)
 {
     KeyPath names;

@@ -9,12 +9,7 @@ LONG SetStoredValue(HKEY hKey, const wchar_t *name, DWORD type, const std::vecto
     KeyHandle handle;
     if (LONG status = LookUpKey(hKey, &handle))
         return status;
-    if (RegValue *existing = FindValue(*handle.key, name)) {
-        existing->type = type;
-        existing->data = data;
-    } else {
-        handle.key->values.push_back(RegValue{name, type, data});
-    }
+    SetValue(*handle.key, name, type, data);
     return ERROR_SUCCESS;
 }
 
