@@ -51,8 +51,8 @@ std::wstring InstallerKeys()
     return text;
 }
 
-// A report names the source line it comes from; the two ways may report the
-// same failure from different lines.
+}  // namespace
+
 std::wstring WithoutLineNumbers(const std::wstring &text)
 {
     const std::wstring source = L"install:";
@@ -67,8 +67,6 @@ std::wstring WithoutLineNumbers(const std::wstring &text)
     }
     return result;
 }
-
-}  // namespace
 
 Outcome InstallerScanTest::Run(bool inScan, const std::function<void()> &setUp, const std::vector<Removal> &removals)
 {
