@@ -102,15 +102,6 @@ Search FindUpgradeCode(GUID product, GUID *lpUpgradeCode)
     return search;
 }
 
-// Absence and refusal are answers; any other failure to open is reported.
-DWORD ReportFailedOpen(LONG status, const std::wstring &path)
-{
-    if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status))
-        return 0;
-    return ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
-                       path.c_str());
-}
-
 // The first value of the upgrade code's key that opens first; false when it
 // names no product.
 bool FindProduct(LPCWSTR lpPacked, GUID *lpProduct, DWORD *lpReported)
@@ -120,7 +111,7 @@ bool FindProduct(LPCWSTR lpPacked, GUID *lpProduct, DWORD *lpReported)
         HKEY key;
         LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | RegViewFlag, &key);
         if (status != ERROR_SUCCESS) {
-            *lpReported |= ReportFailedOpen(status, path);
+            *lpReported |= ReportFailedOpen(status, path.c_str());
             continue;
         }
         std::vector<wchar_t> name(VALUE_NAME_CHARS);
@@ -144,7 +135,7 @@ DWORD RemoveEmptyUpgradeCodeKeys(LPCWSTR lpPacked, DWORD dwMode, DWORD fWarn)
         HKEY key;
         LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | RegViewFlag, &key);
         if (status != ERROR_SUCCESS) {
-            result |= ReportFailedOpen(status, path);
+            result |= ReportFailedOpen(status, path.c_str());
             continue;
         }
         std::vector<wchar_t> name(VALUE_NAME_CHARS);
