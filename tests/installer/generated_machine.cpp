@@ -1,5 +1,6 @@
 #include "generated_machine.h"
 
+#include <functional>
 #include <random>
 
 #include <winsim/control.h>
@@ -60,12 +61,15 @@ class Generator {
     void AddComponents();
     void AddUpgradeCodes();
     void PlantFailure();
+    void Fail(const char *function, const std::wstring &path, LONG code, const std::wstring &entry);
 
     std::mt19937 random_;
     GeneratedMachine machine_;
     std::vector<Code> listedProducts_;
     std::vector<Code> otherProducts_;
     std::vector<Target> targets_[TARGET_KINDS];
+    // Calls planted to fail, made once every refusal is in place.
+    std::vector<std::function<void()>> failures_;
 };
 
 Code Generator::NewCode()
@@ -205,52 +209,62 @@ void Generator::AddUpgradeCodes()
     }
 }
 
+void Generator::Fail(const char *function, const std::wstring &path, LONG code, const std::wstring &entry)
+{
+    DWORD view = machine_.view;
+    failures_.push_back([=] { winsim::FailKeyCall(function, path, code, entry, view); });
+}
+
 void Generator::PlantFailure()
 {
     std::vector<Target> &targets = targets_[Pick(TARGET_KINDS)];
     if (targets.empty())
         return;
     const Target &target = OneOf(targets);
-    const LONG codes[] = {ERROR_INVALID_FUNCTION, ERROR_NO_MORE_ITEMS, ERROR_MORE_DATA, 1450};
-    LONG code = codes[Pick(4)];
+    // A listing answers 259 only at its end: an entry it fails at is not
+    // made to look like one.
+    const LONG codes[] = {ERROR_INVALID_FUNCTION, ERROR_MORE_DATA, 1450, ERROR_NO_MORE_ITEMS};
+    unsigned kind = Pick(7);
+    bool listing = kind == 2 || kind == 3;
+    LONG code = codes[Pick(listing ? 3 : 4)];
     std::string planted;
-    switch (Pick(7)) {
+    switch (kind) {
     case 0:
         deny_everyone(HKEY_LOCAL_MACHINE, target.path, machine_.view);
         planted = "refused";
         code = ERROR_ACCESS_DENIED;
         break;
     case 1:
-        winsim::FailKeyCall("RegOpenKeyExW", target.path, code, L"", machine_.view);
+        Fail("RegOpenKeyExW", target.path, code, L"");
         planted = "RegOpenKeyExW fails";
         break;
     case 2:
         if (target.values.empty())
             return;
-        winsim::FailKeyCall("RegEnumValueW", target.path, code, OneOf(target.values), machine_.view);
+        Fail("RegEnumValueW", target.path, code, OneOf(target.values));
         planted = "RegEnumValueW fails at a value";
         break;
     case 3:
         if (target.subkeys.empty())
             return;
-        winsim::FailKeyCall("RegEnumKeyExW", target.path, code, OneOf(target.subkeys), machine_.view);
+        Fail("RegEnumKeyExW", target.path, code, OneOf(target.subkeys));
         planted = "RegEnumKeyExW fails at a subkey";
         break;
     case 4:
         code = Chance(50) ? ERROR_INVALID_HANDLE : code;
-        winsim::FailKeyCall("RegCloseKey", target.path, code, L"", machine_.view);
+        Fail("RegCloseKey", target.path, code, L"");
         planted = "RegCloseKey fails";
         break;
     case 5:
         code = ERROR_ACCESS_DENIED;
-        winsim::FailKeyCall("RegDeleteKeyExW", target.path, code, L"", machine_.view);
+        Fail("RegDeleteKeyExW", target.path, code, L"");
         planted = "RegDeleteKeyExW fails";
         break;
     default:
         if (target.values.empty())
             return;
         code = ERROR_ACCESS_DENIED;
-        winsim::FailKeyCall("RegDeleteValueW", target.path, code, OneOf(target.values), machine_.view);
+        Fail("RegDeleteValueW", target.path, code, OneOf(target.values));
         planted = "RegDeleteValueW fails at a value";
     }
     machine_.hardCases.push_back(planted + " (code " + std::to_string(code) + ") on " +
@@ -288,6 +302,8 @@ GeneratedMachine Generator::Generate()
     AddUpgradeCodes();
     for (unsigned count = Pick(5), i = 0; i < count; ++i)
         PlantFailure();
+    for (const std::function<void()> &fail : failures_)
+        fail();
     return machine_;
 }
 
