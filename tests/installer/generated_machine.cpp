@@ -8,7 +8,6 @@
 #include "installer/installer.h"
 #include "installer/installer_locations.h"
 #include "registry_helpers.h"
-#include "test_machine.h"
 
 namespace {
 
@@ -154,7 +153,11 @@ void Generator::Install(const Code &product)
 void Generator::AddComponents()
 {
     for (unsigned count = 10 + Pick(20), i = 0; i < count; ++i) {
-        std::wstring name = Chance(10) ? Letters(255) : NewCode().packed;
+        std::wstring name = NewCode().packed;
+        if (Chance(10)) {
+            name = Letters(255);
+            machine_.hardCases.push_back("a component key is named with 255 characters");
+        }
         if (Chance(5)) {
             add_sz(HKEY_LOCAL_MACHINE, LINK_TARGET, AnyProduct().packed, L"", KEY_WOW64_64KEY);
             add_link(COMPONENTS_LOCATION + name, LINK_TARGET, machine_.view);
@@ -273,7 +276,8 @@ void Generator::PlantFailure()
 
 GeneratedMachine Generator::Generate()
 {
-    StartFreshMachine();
+    // The removals touch only the registry: the machine needs no drive.
+    winsim::ResetMachine();
     unsigned kind = Pick(3);
     winsim::SetMachineKind(kind == 0 ? winsim::MachineKind::Windows32 : winsim::MachineKind::Windows64);
     EnableTakeOwnership();

@@ -20,6 +20,6 @@ struct GeneratedMachine {
     std::vector<std::string> hardCases;  // what was injected, to tell on a failure
 };
 
-// Starts a fresh simulated machine and fills it: the same seed, the same
+// Starts a fresh simulated machine (no drive) and fills it: the same seed, the same
 // machine and the same removals.
 GeneratedMachine GenerateMachine(unsigned seed);

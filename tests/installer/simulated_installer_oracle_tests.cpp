@@ -17,7 +17,7 @@
 
 namespace {
 
-const unsigned DEFAULT_CASES = 150;
+const unsigned DEFAULT_CASES = 1000;
 const unsigned DEFAULT_SEED = 1000;
 const unsigned DIFFERENCES_SHOWN = 5;
 
