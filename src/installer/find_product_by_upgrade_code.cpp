@@ -11,40 +11,35 @@ const DWORD NO_LOCATION = 2;
 
 }  // namespace
 
-DWORD FindProductByUpgradeCode(GUID upgradeCode, GUID *lpProductCode)
+DWORD FindProductByUpgradeCode(GUID upgradeCode, GUID *lpProductCode, DWORD *lpReported)
 {
+    *lpReported = 0;
     wchar_t packed[38];
     if (BEStringFromCLSID(packed, upgradeCode) != S_OK)
         return CANNOT_PACK;
 
     // The first location whose key opens is the one that counts.
-    static wchar_t path[INSTALLER_NAME_CHARS];
+    wchar_t path[LOCATION_PATH_CHARS];
     HKEY key = nullptr;
-    DWORD failures = 0;
     for (LPCWSTR location : UPGRADE_CODE_LOCATIONS) {
-        LocationPath(path, INSTALLER_NAME_CHARS, location, packed);
+        LocationPath(path, LOCATION_PATH_CHARS, location, packed);
         LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | RegViewFlag, &key);
         if (status == ERROR_SUCCESS)
             break;
         key = nullptr;
-        if (status != ERROR_ACCESS_DENIED && !IsAbsentKey(status))
-            failures |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                                    "Can not open key: %S", path);
+        *lpReported |= ReportFailedOpen(status, path);
     }
     if (!key)
-        return failures ? failures : NO_LOCATION;
+        return NO_LOCATION;
 
-    static wchar_t name[INSTALLER_NAME_CHARS];
-    DWORD length = INSTALLER_NAME_CHARS - 1;
-    LONG status = RegEnumValueW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+    static wchar_t name[VALUE_NAME_CHARS];
+    LONG status = EnumValueName(key, 0, name);
     DWORD result = status != ERROR_SUCCESS ? static_cast<DWORD>(status)
                                            : static_cast<DWORD>(CLSIDFromBEString(name, lpProductCode));
     if (status != ERROR_SUCCESS && status != ERROR_NO_MORE_ITEMS)
-        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
-                             "Can not read the products of %S", path);
-    if ((status = RegCloseKey(key)) != ERROR_SUCCESS) {
-        ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not RegCloseKey: %S", path);
-        return static_cast<DWORD>(status);
-    }
-    return result;
+        *lpReported |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
+                                   "Can not read the products of %S", path);
+    DWORD closing = CloseKeyOrReport(key, path);
+    *lpReported |= closing;
+    return closing ? closing : result;
 }

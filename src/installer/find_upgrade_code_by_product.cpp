@@ -15,6 +15,7 @@ const DWORD NO_LOCATION = ERROR_FILE_NOT_FOUND;
 const DWORD STILL_SEARCHING = static_cast<DWORD>(-1);
 
 // What was read of each location: its upgrade-code keys and their values.
+// A subkey or value that cannot be listed is stepped over.
 KeySnapshot UpgradeCodes[UPGRADE_CODE_LOCATION_COUNT];
 
 DWORD ReadLocation(int location)
@@ -31,32 +32,45 @@ DWORD ReadLocation(int location)
         snapshot->dwView = RegViewFlag;
         return 0;
     }
-    DWORD result = ReadSnapshot(snapshot, key, 0);
-    if (RegCloseKey(key) != ERROR_SUCCESS)
-        result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RegCloseKey");
+    DWORD result = ReadSnapshot(snapshot, key, 0, SKIP_ERRORS);
+    snapshot->lClosed = RegCloseKey(key);
     if (result)
         ForgetSnapshot(snapshot);
     return result;
 }
 
-// The outcome once the product's value is found under this key, else STILL_SEARCHING.
-DWORD SearchUpgradeCode(const KeySnapshot *snapshot, const SnapshotEntry *key, LPCWSTR lpPacked, GUID *lpUpgradeCode)
+// The search closes each key once it is done with it: a failed close is
+// reported and ends the search with the report's value.
+DWORD AfterClose(LONG closed, DWORD end, DWORD *lpReported)
 {
+    if (closed == ERROR_SUCCESS)
+        return end;
+    DWORD report = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RegCloseKey");
+    *lpReported |= report;
+    return report;
+}
+
+// The end of the search at this key: the upgrade code when it lists the
+// product, else STILL_SEARCHING.
+DWORD SearchUpgradeCode(const KeySnapshot *snapshot, const SnapshotEntry *key, LPCWSTR lpPacked, GUID *lpUpgradeCode,
+                        DWORD *lpReported)
+{
+    DWORD end = STILL_SEARCHING;
     LPCWSTR value = FirstValueName(snapshot, key);
-    for (DWORD i = 0; i < key->dwValueCount; ++i, value = NextName(value)) {
+    for (DWORD i = 0; i < key->dwValueCount && end == STILL_SEARCHING; ++i, value = NextName(value)) {
         if (wcscmp(value, lpPacked) != 0)
             continue;
         LPCWSTR name = SnapshotEntryName(snapshot, key);
         HRESULT parsed = CLSIDFromBEString(name, lpUpgradeCode);
         if (parsed != S_OK)
-            ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(parsed), REPORT_ALL, "Can not parse GUID: %S",
-                        name);
-        return static_cast<DWORD>(parsed);
+            *lpReported |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(parsed), REPORT_ALL,
+                                       "Can not parse GUID: %S", name);
+        end = static_cast<DWORD>(parsed);
     }
-    return STILL_SEARCHING;
+    return AfterClose(key->lClosed, end, lpReported);
 }
 
-DWORD SearchLocation(int location, LPCWSTR lpPacked, GUID *lpUpgradeCode, DWORD *failures)
+DWORD SearchLocation(int location, LPCWSTR lpPacked, GUID *lpUpgradeCode, DWORD *lpReported)
 {
     const KeySnapshot *snapshot = &UpgradeCodes[location];
     for (DWORD i = 0; i < snapshot->dwEntryCount; ++i) {
@@ -64,53 +78,55 @@ DWORD SearchLocation(int location, LPCWSTR lpPacked, GUID *lpUpgradeCode, DWORD 
         if (key->fGone)
             continue;
         if (key->lOpened != ERROR_SUCCESS) {
-            wchar_t path[INSTALLER_NAME_CHARS];
-            LocationPath(path, INSTALLER_NAME_CHARS, UPGRADE_CODE_LOCATIONS[location],
+            wchar_t path[LOCATION_PATH_CHARS + KEY_NAME_CHARS];
+            LocationPath(path, LOCATION_PATH_CHARS + KEY_NAME_CHARS, UPGRADE_CODE_LOCATIONS[location],
                          SnapshotEntryName(snapshot, key));
-            *failures |= SayUnopenedKey(key->lOpened, path, 0);
+            *lpReported |= SayUnopenedKey(key->lOpened, path, 0);
             continue;
         }
-        DWORD found = SearchUpgradeCode(snapshot, key, lpPacked, lpUpgradeCode);
-        if (found != STILL_SEARCHING)
-            return found;
+        DWORD end = SearchUpgradeCode(snapshot, key, lpPacked, lpUpgradeCode, lpReported);
+        if (end != STILL_SEARCHING)
+            return end;
     }
     return STILL_SEARCHING;
 }
 
-DWORD FindInLocations(LPCWSTR lpPacked, GUID *lpUpgradeCode)
+DWORD FindInLocations(LPCWSTR lpPacked, GUID *lpUpgradeCode, DWORD *lpReported)
 {
-    DWORD failures = 0;
-    bool opened = false;
+    DWORD end = NO_LOCATION;
     for (int location = 0; location < UPGRADE_CODE_LOCATION_COUNT; ++location) {
         DWORD failure = ReadLocation(location);
-        if (failure)
+        if (failure) {
+            *lpReported |= failure;
             return failure;
-        LONG status = UpgradeCodes[location].lOpened;
-        if (status != ERROR_SUCCESS) {
-            failures |= SayUnopenedKey(status, UPGRADE_CODE_LOCATIONS[location], 0);
+        }
+        const KeySnapshot *snapshot = &UpgradeCodes[location];
+        if (snapshot->lOpened != ERROR_SUCCESS) {
+            *lpReported |= SayUnopenedKey(snapshot->lOpened, UPGRADE_CODE_LOCATIONS[location], 0);
             continue;
         }
-        opened = true;
-        DWORD found = SearchLocation(location, lpPacked, lpUpgradeCode, &failures);
+        end = NOT_LISTED;
+        DWORD found = SearchLocation(location, lpPacked, lpUpgradeCode, lpReported);
+        found = AfterClose(snapshot->lClosed, found, lpReported);
         if (found != STILL_SEARCHING)
             return found;
     }
-    if (failures)
-        return failures;
-    return opened ? NOT_LISTED : NO_LOCATION;
+    return end;
 }
 
 }  // namespace
 
-DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode)
+DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode, DWORD *lpReported)
 {
+    *lpReported = 0;
     wchar_t packed[38];
     HRESULT packing = BEStringFromCLSID(packed, product);
     if (packing != S_OK) {
-        ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(packing), REPORT_ALL, "BEStringFromCLSID()");
+        *lpReported =
+            ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(packing), REPORT_ALL, "BEStringFromCLSID()");
         return static_cast<DWORD>(packing);
     }
-    DWORD found = FindInLocations(packed, lpUpgradeCode);
+    DWORD found = FindInLocations(packed, lpUpgradeCode, lpReported);
     if (!IsInstallerScanOpen())
         ForgetUpgradeCodes();
     return found;
@@ -122,8 +138,8 @@ DWORD RereadUpgradeCodeKey(int location, LPCWSTR lpPackedUpgradeCode)
     SnapshotEntry *key = IsSnapshotCurrent(snapshot) ? FindSnapshotEntry(snapshot, lpPackedUpgradeCode) : nullptr;
     if (!key)
         return 0;
-    wchar_t path[INSTALLER_NAME_CHARS];
-    LocationPath(path, INSTALLER_NAME_CHARS, UPGRADE_CODE_LOCATIONS[location], lpPackedUpgradeCode);
+    wchar_t path[LOCATION_PATH_CHARS];
+    LocationPath(path, LOCATION_PATH_CHARS, UPGRADE_CODE_LOCATIONS[location], lpPackedUpgradeCode);
     return RereadSnapshotEntry(snapshot, key, HKEY_LOCAL_MACHINE, path, 0);
 }
 

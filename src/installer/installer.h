@@ -24,8 +24,11 @@ void EndInstallerScan();
 DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn);
 DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn);
 // 0 with the upgrade code stored; 259 when no upgrade code lists the product
-// but a location was opened; 2 when none was; else a failure code.
-DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode);
-// 0 with the first product listed under the upgrade code; nonzero otherwise:
-// 1, 2, 259 and E_INVALIDARG when it found none, else the value of a report.
-DWORD FindProductByUpgradeCode(GUID upgradeCode, GUID *lpProductCode);
+// but a location was opened; 2 when none was; else a failure code. Keys it
+// could not read are reported on the way, and *lpReported is the OR of every
+// report: with any, a key it could not read may list the product too.
+DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode, DWORD *lpReported);
+// 0 with the first product listed under the upgrade code, nonzero when it
+// found none; *lpReported is the OR of the failures it reported (0 when there
+// was nothing to find: no key, no value, a first value that names no product).
+DWORD FindProductByUpgradeCode(GUID upgradeCode, GUID *lpProductCode, DWORD *lpReported);

@@ -15,8 +15,7 @@ const int UPGRADE_CODE_LOCATION_COUNT = 2;
 extern const wchar_t *const UPGRADE_CODE_LOCATIONS[UPGRADE_CODE_LOCATION_COUNT];
 
 const size_t LOCATION_PATH_CHARS = 260;
-const DWORD INSTALLER_NAME_CHARS = 16384;
 
-// lpLocation followed by lpName in a buffer of LOCATION_PATH_CHARS
-// characters, or of INSTALLER_NAME_CHARS for the long form.
+// lpLocation followed by lpName in a buffer of cchPath characters:
+// LOCATION_PATH_CHARS for a code, that and KEY_NAME_CHARS for any key name.
 void LocationPath(wchar_t *lpPath, size_t cchPath, LPCWSTR lpLocation, LPCWSTR lpName);

@@ -55,9 +55,15 @@ DWORD ReadValues(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hKey, DWORD dwO
     LONG status;
     DWORD length;
     DWORD type;
-    for (DWORD index = 0; (length = VALUE_NAME_CHARS, status = RegEnumValueW(hKey, index, ValueName, &length, nullptr,
-                                                                             &type, nullptr, nullptr)) == ERROR_SUCCESS;
+    for (DWORD index = 0;
+         (length = VALUE_NAME_CHARS, status = RegEnumValueW(hKey, index, ValueName, &length, nullptr, &type, nullptr,
+                                                            nullptr)) != ERROR_NO_MORE_ITEMS;
          ++index) {
+        if (status != ERROR_SUCCESS) {
+            if (snapshot->errors == STOP_AT_ERROR)
+                break;
+            continue;
+        }
         DWORD offset;
         if (!AppendName(snapshot, ValueName, &offset))
             return NotEnoughMemory();
@@ -80,6 +86,7 @@ DWORD ReadKey(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hParent, LPCWSTR l
     key->fLink = FALSE;
     key->fGone = FALSE;
     key->lValuesEnd = ERROR_NO_MORE_ITEMS;
+    key->lClosed = ERROR_SUCCESS;
     HKEY hKey;
     key->lOpened = RegOpenKeyExW(hParent, lpPath, dwOptions, KEY_READ | RegViewFlag, &hKey);
     if (key->lOpened != ERROR_SUCCESS) {
@@ -87,7 +94,8 @@ DWORD ReadKey(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hParent, LPCWSTR l
         return 0;
     }
     DWORD result = ReadValues(snapshot, key, hKey, dwOptions);
-    return result | CloseKeyOrReport(hKey, lpPath);
+    key->lClosed = RegCloseKey(hKey);
+    return result;
 }
 
 }  // namespace
@@ -97,13 +105,19 @@ BOOL IsSnapshotCurrent(const KeySnapshot *lpSnapshot)
     return lpSnapshot->fRead && lpSnapshot->dwView == RegViewFlag;
 }
 
-DWORD ReadSnapshot(KeySnapshot *lpSnapshot, HKEY hKey, DWORD dwOptions)
+DWORD ReadSnapshot(KeySnapshot *lpSnapshot, HKEY hKey, DWORD dwOptions, ListingErrors errors)
 {
     lpSnapshot->fRead = TRUE;
     lpSnapshot->dwView = RegViewFlag;
+    lpSnapshot->errors = errors;
     wchar_t name[KEY_NAME_CHARS];
     LONG status;
-    for (DWORD index = 0; (status = EnumKeyName(hKey, index, name)) == ERROR_SUCCESS; ++index) {
+    for (DWORD index = 0; (status = EnumKeyName(hKey, index, name)) != ERROR_NO_MORE_ITEMS; ++index) {
+        if (status != ERROR_SUCCESS) {
+            if (errors == STOP_AT_ERROR)
+                break;
+            continue;
+        }
         if (!Reserve(lpSnapshot->lpEntries, lpSnapshot->dwEntrySize, lpSnapshot->dwEntryCount + 1))
             return NotEnoughMemory();
         SnapshotEntry *key = &lpSnapshot->lpEntries[lpSnapshot->dwEntryCount++];

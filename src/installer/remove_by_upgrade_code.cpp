@@ -6,19 +6,12 @@
 #include "installer/installer_scan.h"
 #include "registry/registry.h"
 #include "report/console_text.h"
+#include "report/report.h"
 
 namespace {
 
 // More products under one upgrade code than anyone installs.
 const int MAX_PRODUCTS = 256;
-
-// The search ends quietly when there is nothing (more) to find; any other
-// end was reported and counts as a failure.
-bool FoundNothing(DWORD found)
-{
-    return found == 1 || found == ERROR_FILE_NOT_FOUND || found == ERROR_NO_MORE_ITEMS ||
-           found == static_cast<DWORD>(E_INVALIDARG);
-}
 
 bool AlreadyHandled(const GUID *handled, int count, const GUID &product)
 {
@@ -36,17 +29,22 @@ DWORD RemoveEmptyUpgradeCodeKeys(const GUID &upgradeCode, DWORD dwMode, DWORD fW
     wchar_t packed[38];
     if (BEStringFromCLSID(packed, upgradeCode) != S_OK)
         return 0;
+    static wchar_t name[VALUE_NAME_CHARS];
     DWORD result = 0;
     for (int location = 0; location < UPGRADE_CODE_LOCATION_COUNT; ++location) {
         wchar_t path[LOCATION_PATH_CHARS];
         LocationPath(path, LOCATION_PATH_CHARS, UPGRADE_CODE_LOCATIONS[location], packed);
         HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | RegViewFlag, &key) != ERROR_SUCCESS)
+        LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | RegViewFlag, &key);
+        if (status != ERROR_SUCCESS) {
+            result |= ReportFailedOpen(status, path);
             continue;
-        wchar_t name[2];
-        DWORD length = 2;
-        LONG first = RegEnumValueW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
-        RegCloseKey(key);
+        }
+        LONG first = EnumValueName(key, 0, name);
+        if (first != ERROR_SUCCESS && first != ERROR_NO_MORE_ITEMS)
+            result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(first), REPORT_ALL,
+                                  "Can not read the products of %S", path);
+        result |= CloseKeyOrReport(key, path);
         if (first != ERROR_NO_MORE_ITEMS)
             continue;
         result |= DeleteKey(HKEY_LOCAL_MACHINE, path, dwMode, fWarn);
@@ -58,9 +56,9 @@ DWORD RemoveEmptyUpgradeCodeKeys(const GUID &upgradeCode, DWORD dwMode, DWORD fW
 
 }  // namespace
 
-// Each product found is handed to RemoveProduct once; the loop ends when the
-// search finds nothing new, which is at once in report mode and whenever a
-// removal leaves its product listed.
+// Each product found is handed to RemoveProduct once (and named in report
+// mode); the loop ends when the search finds nothing new, which is at once in
+// report mode and whenever a removal leaves its product listed.
 DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn)
 {
     GUID upgradeCode;
@@ -71,19 +69,21 @@ DWORD RemoveByUpgradeCode(LPCWSTR lpUpgradeCode, DWORD dwMode, DWORD fWarn)
     DWORD result = 0;
     GUID handled[MAX_PRODUCTS];
     int count = 0;
-    GUID product;
-    DWORD found = 0;
-    while (count < MAX_PRODUCTS && (found = FindProductByUpgradeCode(upgradeCode, &product)) == 0 &&
-           !AlreadyHandled(handled, count, product)) {
+    while (count < MAX_PRODUCTS) {
+        GUID product;
+        DWORD reported;
+        DWORD found = FindProductByUpgradeCode(upgradeCode, &product, &reported);
+        result |= reported;
+        if (found != 0 || AlreadyHandled(handled, count, product))
+            break;
         LPOLESTR productCode;
         if (FAILED(StringFromIID(product, &productCode)))
             break;
-        PrintOut(L"UpgradeCode %ls lists product %ls\n", lpUpgradeCode, productCode);
+        if (dwMode == MODE_REPORT)
+            PrintOut(L"UpgradeCode %ls lists product %ls\n", lpUpgradeCode, productCode);
         result |= RemoveProduct(productCode, dwMode, fWarn);
         CoTaskMemFree(productCode);
         handled[count++] = product;
     }
-    if (!FoundNothing(found))
-        result |= found;
     return result | RemoveEmptyUpgradeCodeKeys(upgradeCode, dwMode, fWarn);
 }

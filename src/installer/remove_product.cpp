@@ -10,14 +10,6 @@
 namespace {
 
 const DWORD NOT_LISTED = ERROR_NO_MORE_ITEMS;
-const DWORD NO_LOCATION = ERROR_FILE_NOT_FOUND;
-
-// What the search adds to the result: nothing when it only found no listing,
-// its reports' value when it failed.
-DWORD SearchFailure(DWORD found)
-{
-    return found == 0 || found == NOT_LISTED || found == NO_LOCATION ? 0 : found;
-}
 
 }  // namespace
 
@@ -49,10 +41,14 @@ DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
     PrintOut(L"%ls", FOLDERS_LOCATION);
     result |= SearchFolders(lpProductCode, dwMode, fWarn);
 
+    // What the searches of the upgrade codes reported counts: a key they
+    // could not read may list the product, which then stays behind.
     GUID upgradeCode;
-    DWORD found = FindUpgradeCodeByProduct(product, &upgradeCode);
+    DWORD reported;
+    DWORD found = FindUpgradeCodeByProduct(product, &upgradeCode, &reported);
+    result |= reported;
     if (found != 0)
-        return result | SearchFailure(found);
+        return result;
     wchar_t packedUpgradeCode[38];
     result |= static_cast<DWORD>(BEStringFromCLSID(packedUpgradeCode, upgradeCode));
     for (int location = 0; location < UPGRADE_CODE_LOCATION_COUNT; ++location) {
@@ -63,11 +59,13 @@ DWORD RemoveProduct(LPCWSTR lpProductCode, DWORD dwMode, DWORD fWarn)
             result |= RereadUpgradeCodeKey(location, packedUpgradeCode);
     }
 
-    // The upgrade code's keys go only once no upgrade code lists the product.
+    // The upgrade code's keys go only once no upgrade code lists the product,
+    // as far as every key could be read.
     GUID stillListed;
-    found = FindUpgradeCodeByProduct(product, &stillListed);
-    if (found != NOT_LISTED)
-        return result | SearchFailure(found);
+    found = FindUpgradeCodeByProduct(product, &stillListed, &reported);
+    result |= reported;
+    if (found != NOT_LISTED || reported)
+        return result;
     for (int location = 0; location < UPGRADE_CODE_LOCATION_COUNT; ++location) {
         LocationPath(path, LOCATION_PATH_CHARS, UPGRADE_CODE_LOCATIONS[location], packedUpgradeCode);
         PrintOut(L"%ls%ls", UPGRADE_CODE_LOCATIONS[location], path);

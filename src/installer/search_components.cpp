@@ -29,6 +29,20 @@ DWORD CountMatchingNames(const SnapshotEntry *key, LPCWSTR lpPacked, DWORD *coun
     return result;
 }
 
+// A key that the search opens is closed after it was tested, and again after
+// the probe of whether it is still there: both closes return what closing it
+// returned when it was read.
+DWORD SayClosed(const SnapshotEntry *key, LPCWSTR lpName)
+{
+    return ReportFailedClose(key->lClosed, lpName);
+}
+
+DWORD SayClosedTwice(const SnapshotEntry *key, LPCWSTR lpName)
+{
+    DWORD result = SayClosed(key, lpName);
+    return result | SayClosed(key, lpName);
+}
+
 // One component key, as read: announced when it could not be opened or is a
 // link, reported and removed when it names the product. A removed key is
 // read again, so the next product sees what the removal left.
@@ -39,16 +53,19 @@ DWORD SearchComponentKey(HKEY hComponents, SnapshotEntry *key, LPCWSTR lpPacked,
         return SayUnopenedKey(key->lOpened, name, COMPONENT_DEPTH);
     if (key->fLink) {
         PrintLinkNotFollowed(name, COMPONENT_DEPTH);
-        return 0;
+        return SayClosedTwice(key, name);
     }
     DWORD count;
     DWORD result = CountMatchingNames(key, lpPacked, &count);
     if (count == 0)
-        return result;
+        return result | SayClosedTwice(key, name);
     PrintMatch(name, COMPONENT_DEPTH, VALUE_NAME_MATCH);
+    result |= SayClosed(key, name);
     result |= RemoveMatchedKey(hComponents, name, dwMode, fWarn);
     if (dwMode == MODE_REMOVE)
         result |= RereadSnapshotEntry(&Components, key, hComponents, nullptr, REG_OPTION_OPEN_LINK);
+    if (!key->fGone && key->lOpened == ERROR_SUCCESS)
+        result |= SayClosed(key, name);
     return result;
 }
 
@@ -56,25 +73,23 @@ DWORD SearchComponentKeys(HKEY hComponents, LPCWSTR lpPacked, DWORD dwMode, DWOR
 {
     if (!IsSnapshotCurrent(&Components)) {
         ForgetComponents();
-        DWORD failure = ReadSnapshot(&Components, hComponents, REG_OPTION_OPEN_LINK);
+        DWORD failure = ReadSnapshot(&Components, hComponents, REG_OPTION_OPEN_LINK, STOP_AT_ERROR);
         if (failure) {
             ForgetComponents();
             return failure;
         }
     }
     DWORD result = 0;
-    // Counts the keys still there before this one, as the index of an
-    // enumeration that the removals shift would.
-    DWORD index = 0;
+    bool named = false;
     for (DWORD i = 0; i < Components.dwEntryCount; ++i) {
         SnapshotEntry *key = &Components.lpEntries[i];
         if (key->fGone)
             continue;
-        if (index == 0)
+        // The Components key is named once, before its first subkey.
+        if (!named)
             PrintSearchedKey(COMPONENTS_LOCATION, 0);
+        named = true;
         result |= SearchComponentKey(hComponents, key, lpPacked, dwMode, fWarn);
-        if (!key->fGone)
-            ++index;
     }
     if (Components.lEnd != ERROR_NO_MORE_ITEMS)
         result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(Components.lEnd), REPORT_ALL,

@@ -50,6 +50,8 @@ BOOL SubkeyRemains(HKEY hParent, LPCWSTR lpName, DWORD *lpResult);
 // Closes a key; a failed close is reported with the close's code and the
 // key's name. 0, or the report's value.
 DWORD CloseKeyOrReport(HKEY hKey, LPCWSTR lpName);
+// The same report for a close that returned status.
+DWORD ReportFailedClose(LONG status, LPCWSTR lpName);
 
 // Makes Administrators the owner of the key, with full access inherited below.
 DWORD ChangeRight(HKEY hParent, LPCWSTR lpSubKey);
@@ -75,6 +77,9 @@ DWORD CountMatchingValueNames(HKEY hKey, LPCWSTR lpPattern, DWORD *lpCount);
 void PrintSearchHeader(LPCWSTR lpKeyNameMatch, LPCWSTR lpValNameMatch, LPCWSTR lpValDataMatch, LPCWSTR lpStart);
 void PrintSearchedKey(LPCWSTR lpName, DWORD dwDepth);
 DWORD SayUnopenedKey(LONG status, LPCWSTR lpName, DWORD dwDepth);
+// The report of a failed open, or 0 for an absent or refused key, which
+// callers that print nothing take as an answer.
+DWORD ReportFailedOpen(LONG status, LPCWSTR lpName);
 void PrintLinkNotFollowed(LPCWSTR lpName, DWORD dwDepth);
 void PrintMatch(LPCWSTR lpName, DWORD dwDepth, LPCWSTR lpPattern);
 // A matched key (already closed): residue with fWarn; deleted whole in mode 1.

@@ -33,11 +33,18 @@ void PrintSearchedKey(LPCWSTR lpName, DWORD dwDepth)
     PrintOut(L"%ls\n", lpName);
 }
 
+DWORD ReportFailedOpen(LONG status, LPCWSTR lpName)
+{
+    if (status == ERROR_ACCESS_DENIED || IsAbsentKey(status))
+        return 0;
+    return ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
+                       lpName);
+}
+
 DWORD SayUnopenedKey(LONG status, LPCWSTR lpName, DWORD dwDepth)
 {
-    if (status != ERROR_ACCESS_DENIED && !IsAbsentKey(status))
-        return ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
-                           lpName);
+    if (DWORD reported = ReportFailedOpen(status, lpName))
+        return reported;
     PrintIndent(dwDepth);
     PrintOut(status == ERROR_ACCESS_DENIED ? L"Access denied (skipping): %ls\n" : L"Key not exist: %ls\n", lpName);
     return 0;

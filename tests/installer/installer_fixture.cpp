@@ -19,10 +19,10 @@ const std::wstring UNINSTALL = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\U
 const std::wstring FOLDERS = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
 const std::wstring UPGRADE_CODES_1 = L"SOFTWARE\\Classes\\Installer\\UpgradeCodes\\";
 const std::wstring UPGRADE_CODES_2 = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UpgradeCodes\\";
+const std::vector<std::wstring> COMPONENT_NAMES = {L"5A1B2C3D4E5F60718293A4B5C6D7E8F9",
+                                                   L"5A1B2C3D4E5F60718293A4B5C6D7E8FA", std::wstring(255, L'C')};
 
 namespace {
-
-const wchar_t *const COMPONENT_NAMES[] = {L"5A1B2C3D4E5F60718293A4B5C6D7E8F9", L"5A1B2C3D4E5F60718293A4B5C6D7E8FA"};
 
 std::wstring FolderOf(const Product &product)
 {
@@ -49,7 +49,7 @@ void InstallerTest::RemoveFixtures()
             RegCloseKey(folders);
         }
     }
-    for (const wchar_t *component : COMPONENT_NAMES)
+    for (const std::wstring &component : COMPONENT_NAMES)
         DeleteKeyTree(COMPONENTS + component);
     for (const Product *upgradeCode : {&U1, &U2})
         for (const std::wstring &location : {UPGRADE_CODES_1, UPGRADE_CODES_2})

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "registry_fixture.h"
 
@@ -19,6 +20,9 @@ extern const Product U1, U2;
 
 extern const std::wstring FEATURES, PRODUCTS, USERDATA_PRODUCTS, COMPONENTS, UNINSTALL, FOLDERS;
 extern const std::wstring UPGRADE_CODES_1, UPGRADE_CODES_2;
+// The component keys the tests use (the last named with the longest name a
+// key may have, 255 characters), removed before and after each test.
+extern const std::vector<std::wstring> COMPONENT_NAMES;
 
 class InstallerTest : public RegistryTest {
   protected:

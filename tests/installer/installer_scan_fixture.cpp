@@ -2,6 +2,7 @@
 
 #include "installer/installer.h"
 #include "installer_scan_tests.h"
+#include "registry/registry.h"
 
 namespace {
 
@@ -13,14 +14,12 @@ void Describe(HKEY parent, const std::wstring &path, std::wstring &text)
     text += path + (status == ERROR_SUCCESS ? L"\n" : L" (" + std::to_wstring(status) + L")\n");
     if (status != ERROR_SUCCESS)
         return;
-    wchar_t name[16384];
-    DWORD length;
-    for (DWORD i = 0; length = 16383, RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
-         ++i)
-        text += L"  " + std::wstring(name) + L"\n";
+    std::vector<wchar_t> name(VALUE_NAME_CHARS);
+    for (DWORD i = 0; EnumValueName(key, i, name.data()) == ERROR_SUCCESS; ++i)
+        text += L"  " + std::wstring(name.data()) + L"\n";
     std::vector<std::wstring> subkeys;
-    for (DWORD i = 0; length = 255, RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0; ++i)
-        subkeys.push_back(path + L"\\" + name);
+    for (DWORD i = 0; EnumKeyName(key, i, name.data()) == ERROR_SUCCESS; ++i)
+        subkeys.push_back(path + L"\\" + name.data());
     RegCloseKey(key);
     for (const std::wstring &subkey : subkeys)
         Describe(HKEY_LOCAL_MACHINE, subkey, text);
@@ -34,7 +33,7 @@ std::wstring InstallerKeys()
             Describe(HKEY_LOCAL_MACHINE, location + product->packed, text);
         Describe(HKEY_LOCAL_MACHINE, UNINSTALL + product->code, text);
     }
-    for (const wchar_t *component : {L"5A1B2C3D4E5F60718293A4B5C6D7E8F9", L"5A1B2C3D4E5F60718293A4B5C6D7E8FA"})
+    for (const std::wstring &component : COMPONENT_NAMES)
         Describe(HKEY_LOCAL_MACHINE, COMPONENTS + component, text);
     for (const Product *upgradeCode : {&U1, &U2})
         for (const std::wstring &location : {UPGRADE_CODES_1, UPGRADE_CODES_2})
@@ -51,8 +50,8 @@ std::wstring InstallerKeys()
     return text;
 }
 
-// A report names the source line it comes from; the two ways may report the
-// same failure from different lines.
+}  // namespace
+
 std::wstring WithoutLineNumbers(const std::wstring &text)
 {
     const std::wstring source = L"install:";
@@ -67,8 +66,6 @@ std::wstring WithoutLineNumbers(const std::wstring &text)
     }
     return result;
 }
-
-}  // namespace
 
 Outcome InstallerScanTest::Run(bool inScan, const std::function<void()> &setUp, const std::vector<Removal> &removals)
 {

@@ -67,3 +67,22 @@ TEST_F(InstallerScanTest, AComponentKeyThatIsALinkIsNeverFollowed)
     verify_link(COMPONENTS + C2);
     verify_sz(HKEY_LOCAL_MACHINE, std::wstring(TEST_SOFTWARE) + L"\\Target", P2.packed, L"C:\\other.dll");
 }
+
+TEST_F(InstallerScanTest, NamesOf255CharactersAreListedWipedAndSearched)
+{
+    const std::wstring longest = COMPONENT_NAMES.back();
+    auto setUp = [this, longest] {
+        Install(P1, C1);
+        add_sz(HKEY_LOCAL_MACHINE, FEATURES + P1.packed + L"\\" + longest, L"Feature", L"");
+        add_sz(HKEY_LOCAL_MACHINE, COMPONENTS + longest, P1.packed, L"C:\\long.dll");
+        ListUnder(U1, P1, UPGRADE_CODES_1);
+    };
+    verify_same_in_and_out_of_scan(setUp, {{&U1, true, 0, 1}, {&P1, false, 1, 0}});
+    Outcome scanned = Run(true, setUp, {{&P1, false, 1, 0}});
+    EXPECT_NE(std::wstring::npos,
+              scanned.printed.find(L"  Key: " + FEATURES + P1.packed + L"\\" + longest.substr(0, 150)));
+    EXPECT_NE(std::wstring::npos, scanned.printed.find(L"  " + longest + L"\n  ^^^ lpValNameMatch\n"));
+    EXPECT_EQ(std::wstring::npos, scanned.printed.find(L"RegEnum"));
+    verify_removed(P1, C1);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, COMPONENTS + longest);
+}

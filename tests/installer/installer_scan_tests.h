@@ -32,4 +32,8 @@ class InstallerScanTest : public InstallerTest {
                                   const std::vector<Removal> &removals);
 };
 
+// A report names the source line it comes from; two ways of doing the same
+// may report the same failure from different lines.
+std::wstring WithoutLineNumbers(const std::wstring &text);
+
 #define verify_same_in_and_out_of_scan(...) VerifySameInAndOutOfScan(__FILE__, __LINE__, __VA_ARGS__)

@@ -123,11 +123,11 @@ void add_sz_(const char *file, int line, HKEY root, const std::wstring &path, co
     add_value_(file, line, root, path, name, REG_SZ, SzBytes(text), view);
 }
 
-void add_link_(const char *file, int line, const std::wstring &path, const std::wstring &target)
+void add_link_(const char *file, int line, const std::wstring &path, const std::wstring &target, REGSAM view)
 {
     HKEY key;
-    LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr);
+    LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                                  KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
     if (status == ERROR_SUCCESS) {
         std::wstring absolute = L"\\REGISTRY\\MACHINE\\" + target;
         status = RegSetValueExW(key, LINK_VALUE, 0, REG_LINK, reinterpret_cast<const BYTE *>(absolute.data()),
@@ -138,7 +138,7 @@ void add_link_(const char *file, int line, const std::wstring &path, const std::
         ADD_FAILURE_AT(file, line) << "cannot create the link " << Narrow(path) << ": " << status;
 }
 
-void deny_everyone_(const char *file, int line, HKEY root, const std::wstring &path)
+void deny_everyone_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view)
 {
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
@@ -160,7 +160,7 @@ void deny_everyone_(const char *file, int line, HKEY root, const std::wstring &p
     SetSecurityDescriptorOwner(&descriptor, administrators, FALSE);
     SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
     HKEY key;
-    LONG status = RegOpenKeyExW(root, path.c_str(), 0, WRITE_OWNER | WRITE_DAC, &key);
+    LONG status = RegOpenKeyExW(root, path.c_str(), 0, WRITE_OWNER | WRITE_DAC | view, &key);
     if (status == ERROR_SUCCESS) {
         status = RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION, &descriptor);
         if (status == ERROR_SUCCESS)

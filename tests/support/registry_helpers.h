@@ -23,10 +23,11 @@ void add_value_(const char *file, int line, HKEY root, const std::wstring &path,
                 const std::vector<BYTE> &data, REGSAM view = 0);
 void add_sz_(const char *file, int line, HKEY root, const std::wstring &path, const std::wstring &name,
              const std::wstring &text, REGSAM view = 0);
-// A symbolic link at path to target, a path under HKEY_LOCAL_MACHINE.
-void add_link_(const char *file, int line, const std::wstring &path, const std::wstring &target);
+// A symbolic link at path to target, a path under HKEY_LOCAL_MACHINE as stored
+// (no view applies to it).
+void add_link_(const char *file, int line, const std::wstring &path, const std::wstring &target, REGSAM view = 0);
 // Owner Administrators, and a DACL that refuses everyone everything.
-void deny_everyone_(const char *file, int line, HKEY root, const std::wstring &path);
+void deny_everyone_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);
 
 void verify_key_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);
 void verify_key_nonexist_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);

@@ -196,3 +196,26 @@ TEST_F(WinsimRegistryTest, CallsAreCountedAndFailOnCue)
     RegCloseKey(key);
     EXPECT_EQ(before + 3, winsim::CallCount("RegOpenKeyExW"));
 }
+
+TEST_F(WinsimRegistryTest, CallsFailOnOneKeyAndOneEntryEveryTime)
+{
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\K", L"a", L"");
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\K", L"b", L"");
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\L");
+    EXPECT_FALSE(winsim::FailKeyCall("RegOpenKeyExW", T + L"\\Missing", 1450));
+    ASSERT_TRUE(winsim::FailKeyCall("RegEnumValueW", T + L"\\K", ERROR_MORE_DATA, L"B"));
+    ASSERT_TRUE(winsim::FailKeyCall("RegCloseKey", T + L"\\K", ERROR_INVALID_HANDLE));
+    ASSERT_TRUE(winsim::FailKeyCall("RegOpenKeyExW", T + L"\\L", 1450));
+    for (int round = 0; round < 2; ++round) {
+        HKEY key = Open(T + L"\\K");
+        wchar_t name[16];
+        DWORD length = 16;
+        EXPECT_EQ(ERROR_SUCCESS, RegEnumValueW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+        length = 16;
+        EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueW(key, 1, name, &length, nullptr, nullptr, nullptr, nullptr));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
+        HKEY other;
+        EXPECT_EQ(1450, RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\L").c_str(), 0, KEY_READ, &other));
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"K", L"L"}), Subkeys(T));
+}

@@ -1,6 +1,7 @@
 #include "call_faults.h"
 
 #include "machine.h"
+#include "registry/wow64_view.h"
 
 namespace winsim {
 
@@ -10,6 +11,17 @@ LONG EnterCall(const char *function)
     unsigned count = ++machine.callCounts[function];
     for (const PlannedFault &fault : machine.callFaults)
         if (fault.function == function && fault.nth == count)
+            return fault.code;
+    return 0;
+}
+
+LONG KeyFault(const char *function, const RegKey &key, const std::wstring &entry)
+{
+    if (key.deleted)
+        return 0;
+    for (const PlannedKeyFault &fault : TheMachine().keyFaults)
+        if (fault.function == function && fault.key.lock().get() == &key &&
+            (fault.entry.empty() || SameName(fault.entry, entry)))
             return fault.code;
     return 0;
 }
@@ -28,6 +40,18 @@ std::map<std::string, unsigned> CallCounts()
 void FailCall(const char *function, unsigned nth, LONG code)
 {
     TheMachine().callFaults.push_back(PlannedFault{function, nth, code});
+}
+
+bool FailKeyCall(const char *function, const std::wstring &path, LONG code, const std::wstring &entry, REGSAM view)
+{
+    KeyPath full = {L"MACHINE"};
+    for (const std::wstring &name : SplitPath(path.c_str()))
+        full.push_back(name);
+    KeyPtr key;
+    if (WalkPath(ViewPath(full, view), true, &key) != ERROR_SUCCESS)
+        return false;
+    TheMachine().keyFaults.push_back(PlannedKeyFault{function, key, entry, code});
+    return true;
 }
 
 }  // namespace winsim

@@ -18,6 +18,14 @@ struct PlannedFault {
     LONG code;
 };
 
+// A failure planted on one key; an empty entry stands for every entry.
+struct PlannedKeyFault {
+    std::string function;
+    std::weak_ptr<RegKey> key;
+    std::wstring entry;
+    LONG code;
+};
+
 struct Machine {
     MachineKind kind = MachineKind::Windows64;
     std::set<std::string> removedExports;  // "module!name", module in lower case
@@ -46,6 +54,7 @@ struct Machine {
     std::map<HKEY, KeyHandle> keyHandles;
     std::map<std::string, unsigned> callCounts;
     std::vector<PlannedFault> callFaults;
+    std::vector<PlannedKeyFault> keyFaults;
 
     DWORD restartError = 0;
     std::vector<RestartRequest> restartRequests;

@@ -33,6 +33,15 @@ bool FsRedirectionDisabled();
 unsigned CallCount(const char *function);
 std::map<std::string, unsigned> CallCounts();
 void FailCall(const char *function, unsigned nth, LONG code);
+// A failure of every call of a function on one key of HKEY_LOCAL_MACHINE (the
+// key at path in the view that `view` selects, a link itself), whenever it is
+// made: RegOpenKeyExW reaching the key, RegCloseKey of a handle to it,
+// RegDeleteKeyExW, RegDeleteKeyW or ZwDeleteKey deleting it, RegDeleteValueW,
+// RegEnumKeyExW and RegEnumValueW on it. Given an entry name, a listing fails
+// only where it meets that subkey or value and a deletion only of that
+// value. False when no key is at the path.
+bool FailKeyCall(const char *function, const std::wstring &path, LONG code, const std::wstring &entry = L"",
+                 REGSAM view = 0);
 
 // A value's data as Windows holds it (strings in UTF-16LE), through an open
 // key, without the conversion that a caller's wide characters get here.

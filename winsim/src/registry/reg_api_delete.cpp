@@ -18,7 +18,7 @@ const LONG STATUS_KEY_DELETED = static_cast<LONG>(0xC000017C);
 
 // Links on the way and at the end are followed: deleting a link's name
 // deletes its target, as on Windows.
-LONG DeleteInView(HKEY hKey, LPCWSTR lpSubKey, REGSAM view)
+LONG DeleteInView(const char *function, HKEY hKey, LPCWSTR lpSubKey, REGSAM view)
 {
     KeyHandle parent;
     if (LONG status = LookUpKey(hKey, &parent))
@@ -31,6 +31,8 @@ LONG DeleteInView(HKEY hKey, LPCWSTR lpSubKey, REGSAM view)
     KeyPtr key;
     if (LONG status = WalkPath(ViewPath(path, view), false, &key))
         return status;
+    if (LONG fault = KeyFault(function, *key))
+        return fault;
     if (!AccessGranted(key->security, DELETE) || !key->subkeys.empty() || !key->parent)
         return ERROR_ACCESS_DENIED;
     DetachKey(*key);
@@ -43,7 +45,7 @@ LONG WINAPI SimRegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, D
 {
     if (LONG fault = EnterCall("RegDeleteKeyExW"))
         return fault;
-    return DeleteInView(hKey, lpSubKey, samDesired & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
+    return DeleteInView("RegDeleteKeyExW", hKey, lpSubKey, samDesired & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
 }
 
 LONG WINAPI SimZwDeleteKey(HANDLE KeyHandle)
@@ -58,6 +60,8 @@ LONG WINAPI SimZwDeleteKey(HANDLE KeyHandle)
         return STATUS_INVALID_HANDLE;
     if (!(handle.access & DELETE))
         return STATUS_ACCESS_DENIED;
+    if (LONG fault = KeyFault("ZwDeleteKey", *handle.key))
+        return fault;
     if (!handle.key->subkeys.empty())
         return STATUS_CANNOT_DELETE;
     DetachKey(*handle.key);
@@ -70,5 +74,5 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
 {
     if (LONG fault = winsim::EnterCall("RegDeleteKeyW"))
         return fault;
-    return winsim::DeleteInView(hKey, lpSubKey, 0);
+    return winsim::DeleteInView("RegDeleteKeyW", hKey, lpSubKey, 0);
 }

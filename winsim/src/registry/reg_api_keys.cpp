@@ -52,7 +52,7 @@ LONG CreateAt(const KeyPath &physical, DWORD options, const SECURITY_ATTRIBUTES 
     return status;
 }
 
-LONG OpenAt(const KeyHandle &parent, LPCWSTR lpSubKey, DWORD options, REGSAM sam, bool create,
+LONG OpenAt(const char *function, const KeyHandle &parent, LPCWSTR lpSubKey, DWORD options, REGSAM sam, bool create,
             const SECURITY_ATTRIBUTES *attributes, HKEY *result, LPDWORD disposition)
 {
     KeyPath path = parent.path;
@@ -68,6 +68,8 @@ LONG OpenAt(const KeyHandle &parent, LPCWSTR lpSubKey, DWORD options, REGSAM sam
                          : WalkPath(physical, (options & REG_OPTION_OPEN_LINK) != 0, &key);
     if (status != ERROR_SUCCESS)
         return status;
+    if (LONG fault = KeyFault(function, *key))
+        return fault;
     if (!created && !AccessGranted(key->security, sam))
         return ERROR_ACCESS_DENIED;
     *result = OpenKeyHandle(KeyHandle{key, path, KeyRights(sam)});
@@ -85,7 +87,7 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM s
         return ERROR_INVALID_PARAMETER;
     if (LONG status = LookUpKey(hKey, &parent))
         return status;
-    return OpenAt(parent, lpSubKey, ulOptions, samDesired, false, nullptr, phkResult, nullptr);
+    return OpenAt("RegOpenKeyExW", parent, lpSubKey, ulOptions, samDesired, false, nullptr, phkResult, nullptr);
 }
 
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dwOptions, REGSAM samDesired,
@@ -98,16 +100,19 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dw
         return ERROR_INVALID_PARAMETER;
     if (LONG status = LookUpKey(hKey, &parent))
         return status;
-    return OpenAt(parent, lpSubKey, dwOptions, samDesired, true, lpSecurityAttributes, phkResult, lpdwDisposition);
+    return OpenAt("RegCreateKeyExW", parent, lpSubKey, dwOptions, samDesired, true, lpSecurityAttributes, phkResult,
+                  lpdwDisposition);
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey)
 {
     if (LONG fault = EnterCall("RegCloseKey"))
         return fault;
-    KeyHandle ignored;
-    if (LookUpKey(hKey, &ignored) == ERROR_INVALID_HANDLE)
+    KeyHandle handle;
+    if (LookUpKey(hKey, &handle) == ERROR_INVALID_HANDLE)
         return ERROR_INVALID_HANDLE;
+    if (LONG fault = KeyFault("RegCloseKey", *handle.key))
+        return fault;
     CloseKeyHandle(hKey);
     return ERROR_SUCCESS;
 }
@@ -127,6 +132,8 @@ LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcch
     if (dwIndex >= handle.key->subkeys.size())
         return ERROR_NO_MORE_ITEMS;
     const std::wstring &name = handle.key->subkeys[dwIndex]->name;
+    if (LONG fault = KeyFault("RegEnumKeyExW", *handle.key, name))
+        return fault;
     if (name.size() >= *lpcchName)
         return ERROR_MORE_DATA;
     std::wmemcpy(lpName, name.c_str(), name.size() + 1);

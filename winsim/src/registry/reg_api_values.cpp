@@ -51,6 +51,8 @@ LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD 
     if (dwIndex >= handle.key->values.size())
         return ERROR_NO_MORE_ITEMS;
     const RegValue &value = handle.key->values[dwIndex];
+    if (LONG fault = KeyFault("RegEnumValueW", *handle.key, value.name))
+        return fault;
     if (value.name.size() >= *lpcchValueName)
         return ERROR_MORE_DATA;
     std::wmemcpy(lpValueName, value.name.c_str(), value.name.size() + 1);
@@ -96,6 +98,8 @@ LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
     KeyHandle handle;
     if (LONG status = KeyWithRight(hKey, KEY_SET_VALUE, &handle))
         return status;
+    if (LONG fault = KeyFault("RegDeleteValueW", *handle.key, lpValueName ? lpValueName : L""))
+        return fault;
     std::vector<RegValue> &values = handle.key->values;
     for (auto value = values.begin(); value != values.end(); ++value) {
         if (SameName(value->name, lpValueName ? lpValueName : L"")) {
