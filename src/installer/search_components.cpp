@@ -18,9 +18,7 @@ KeySnapshot Components;
 DWORD CountMatchingNames(const SnapshotEntry *key, LPCWSTR lpPacked, DWORD *count)
 {
     DWORD result = 0;
-    if (key->lValuesEnd != ERROR_NO_MORE_ITEMS)
-        result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(key->lValuesEnd), REPORT_ALL,
-                             "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+    result = ValueEnumEndOrReport(key->lValuesEnd);
     *count = 0;
     LPCWSTR name = FirstValueName(&Components, key);
     for (DWORD i = 0; i < key->dwValueCount; ++i, name = NextName(name))
@@ -91,9 +89,7 @@ DWORD SearchComponentKeys(HKEY hComponents, LPCWSTR lpPacked, DWORD dwMode, DWOR
         named = true;
         result |= SearchComponentKey(hComponents, key, lpPacked, dwMode, fWarn);
     }
-    if (Components.lEnd != ERROR_NO_MORE_ITEMS)
-        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(Components.lEnd), REPORT_ALL,
-                              "RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.");
+    result |= KeyEnumEndOrReport(Components.lEnd);
     return result;
 }
 

@@ -37,9 +37,7 @@ DWORD RemoveMatchingFolders(HKEY hFolders, LPCWSTR lpProductCode, DWORD dwMode, 
         result |= RemoveMatchedValue(hFolders, FOLDERS_LOCATION, SnapshotEntryName(&Folders, value), dwMode, fWarn,
                                      &value->fGone);
     }
-    if (Folders.lEnd != ERROR_NO_MORE_ITEMS)
-        result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(Folders.lEnd), REPORT_ALL,
-                              "RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.");
+    result |= ValueEnumEndOrReport(Folders.lEnd);
     if (!found)
         PrintOut(L"Matching ValName not exist: %ls\\*%ls*\n", FOLDERS_LOCATION, lpProductCode);
     return result;
