@@ -2,6 +2,8 @@
 
 #include "installer/installer.h"
 #include "installer_scan_tests.h"
+#include "output_capture.h"
+#include "plain_removal.h"
 #include "registry/registry.h"
 
 namespace {
@@ -67,6 +69,21 @@ std::wstring WithoutLineNumbers(const std::wstring &text)
     return result;
 }
 
+Printed InstallerScanTest::Scanned(const Removal &removal)
+{
+    return removal.byUpgradeCode ? RemoveByUpgrade(*removal.code, removal.mode, removal.warn)
+                                 : Remove(*removal.code, removal.mode, removal.warn);
+}
+
+Printed InstallerScanTest::Plain(const Removal &removal)
+{
+    OutputCapture capture;
+    LPCWSTR code = removal.code->code.c_str();
+    DWORD result = removal.byUpgradeCode ? PlainRemoveByUpgradeCode(code, removal.mode, removal.warn)
+                                         : PlainRemoveProduct(code, removal.mode, removal.warn);
+    return Printed{result, capture.Out(), capture.Err()};
+}
+
 Outcome InstallerScanTest::Run(bool inScan, const std::function<void()> &setUp, const std::vector<Removal> &removals)
 {
     RemoveFixtures();
@@ -78,8 +95,7 @@ Outcome InstallerScanTest::Run(bool inScan, const std::function<void()> &setUp, 
         BeginInstallerScan();
     Outcome outcome;
     for (const Removal &removal : removals) {
-        Printed printed = removal.byUpgradeCode ? RemoveByUpgrade(*removal.code, removal.mode, removal.warn)
-                                                : Remove(*removal.code, removal.mode, removal.warn);
+        Printed printed = inScan ? Scanned(removal) : Plain(removal);
         outcome.printed +=
             L"result " + std::to_wstring(printed.result) + L"\n" + printed.out + WithoutLineNumbers(printed.err);
     }
@@ -93,8 +109,8 @@ void InstallerScanTest::VerifySameInAndOutOfScan(const char *file, int line, con
                                                  const std::vector<Removal> &removals)
 {
     testing::ScopedTrace trace(file, line, "removals in and out of a scan");
-    Outcome fresh = Run(false, setUp, removals);
+    Outcome plain = Run(false, setUp, removals);
     Outcome scanned = Run(true, setUp, removals);
-    EXPECT_EQ(fresh.printed, scanned.printed);
-    EXPECT_EQ(fresh.registry, scanned.registry);
+    EXPECT_EQ(plain.printed, scanned.printed);
+    EXPECT_EQ(plain.registry, scanned.registry);
 }

@@ -1,6 +1,7 @@
-// Removals made once with every search reading the registry afresh and once
-// within an installer scan, which reads the Components, Folders and
-// UpgradeCodes keys once: both must print the same and leave the same.
+// Removals made once in their straightforward form, the engine's calls one
+// after another, and once within an installer scan, which reads the
+// Components, Folders and UpgradeCodes keys once: both must print the same
+// and leave the same.
 #pragma once
 
 #include <functional>
@@ -23,7 +24,10 @@ struct Outcome {
 
 class InstallerScanTest : public InstallerTest {
   protected:
-    // Sets the machine up, makes the removals, and says what came of them.
+    Printed Scanned(const Removal &removal);
+    Printed Plain(const Removal &removal);
+    // Sets the machine up, makes the removals (in a scan, or in their
+    // straightforward form), and says what came of them.
     Outcome Run(bool inScan, const std::function<void()> &setUp, const std::vector<Removal> &removals);
     // Registry calls of five removals (two upgrade codes, three products) on a
     // machine with that many other component keys, one value each.
