@@ -40,12 +40,13 @@ DWORD ReadLocation(int location)
 }
 
 // The search closes each key once it is done with it: a failed close is
-// reported and ends the search with the report's value.
+// reported with the close's own code (registry calls leave the last error
+// alone) and ends the search with the report's value.
 DWORD AfterClose(LONG closed, DWORD end, DWORD *lpReported)
 {
     if (closed == ERROR_SUCCESS)
         return end;
-    DWORD report = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RegCloseKey");
+    DWORD report = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(closed), REPORT_ALL, "Can not RegCloseKey");
     *lpReported |= report;
     return report;
 }

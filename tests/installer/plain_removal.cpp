@@ -28,9 +28,10 @@ struct Search {
 // A failed close is reported, and the search ends with the report's value.
 bool CloseFails(HKEY key, Search *search)
 {
-    if (RegCloseKey(key) == ERROR_SUCCESS)
+    LONG closed = RegCloseKey(key);
+    if (closed == ERROR_SUCCESS)
         return false;
-    search->end = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RegCloseKey");
+    search->end = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(closed), REPORT_ALL, "Can not RegCloseKey");
     search->reported |= search->end;
     return true;
 }

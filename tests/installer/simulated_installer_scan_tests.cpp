@@ -96,3 +96,15 @@ unsigned InstallerScanTest::CallsWith(int others, bool inScan)
         RemoveTestTree(HKEY_LOCAL_MACHINE, OtherComponent(i));
     return calls;
 }
+
+// Registry calls leave the last error alone: the report carries the close's code.
+TEST_F(InstallerScanTest, AFailedCloseOfAnUpgradeCodeKeyIsReportedWithItsOwnCode)
+{
+    Install(P1, C1);
+    ListUnder(U1, P1, UPGRADE_CODES_1);
+    ASSERT_TRUE(winsim::FailKeyCall("RegCloseKey", UPGRADE_CODES_1 + U1.packed, 1450));
+    SetLastError(ERROR_SUCCESS);
+    Printed printed = Remove(P1, 0, 0);
+    EXPECT_TRUE(HasReport(printed.err, L"Can not RegCloseKey", 1450)) << printed.err;
+    EXPECT_NE(0u, printed.result);
+}
