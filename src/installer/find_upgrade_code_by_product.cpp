@@ -15,7 +15,8 @@ const DWORD NO_LOCATION = ERROR_FILE_NOT_FOUND;
 const DWORD STILL_SEARCHING = static_cast<DWORD>(-1);
 
 // What was read of each location: its upgrade-code keys and their values.
-// A subkey or value that cannot be listed is stepped over.
+// A subkey or value that cannot be listed is stepped over, and reported once
+// a search has gone past it: the product may be listed there.
 KeySnapshot UpgradeCodes[UPGRADE_CODE_LOCATION_COUNT];
 
 DWORD ReadLocation(int location)
@@ -51,6 +52,15 @@ DWORD AfterClose(LONG closed, DWORD end, DWORD *lpReported)
     return report;
 }
 
+// A listing that steps over entries it cannot read reports the first such
+// error where it meets it: once it has read `skippedAt` entries.
+DWORD SkippedEntry(LONG first, DWORD skippedAt, DWORD read, bool values)
+{
+    if (first == ERROR_NO_MORE_ITEMS || read < skippedAt)
+        return 0;
+    return values ? ValueEnumEndOrReport(first) : KeyEnumEndOrReport(first);
+}
+
 // The end of the search at this key: the upgrade code when it lists the
 // product, else STILL_SEARCHING.
 DWORD SearchUpgradeCode(const KeySnapshot *snapshot, const SnapshotEntry *key, LPCWSTR lpPacked, GUID *lpUpgradeCode,
@@ -58,9 +68,11 @@ DWORD SearchUpgradeCode(const KeySnapshot *snapshot, const SnapshotEntry *key, L
 {
     DWORD end = STILL_SEARCHING;
     LPCWSTR value = FirstValueName(snapshot, key);
-    for (DWORD i = 0; i < key->dwValueCount && end == STILL_SEARCHING; ++i, value = NextName(value)) {
-        if (wcscmp(value, lpPacked) != 0)
-            continue;
+    DWORD i = 0;
+    for (; i < key->dwValueCount && wcscmp(value, lpPacked) != 0; ++i)
+        value = NextName(value);
+    *lpReported |= SkippedEntry(key->lValuesEnd, key->dwSkippedAt, i, true);
+    if (i < key->dwValueCount) {
         LPCWSTR name = SnapshotEntryName(snapshot, key);
         HRESULT parsed = CLSIDFromBEString(name, lpUpgradeCode);
         if (parsed != S_OK)
@@ -75,6 +87,9 @@ DWORD SearchLocation(int location, LPCWSTR lpPacked, GUID *lpUpgradeCode, DWORD 
 {
     const KeySnapshot *snapshot = &UpgradeCodes[location];
     for (DWORD i = 0; i < snapshot->dwEntryCount; ++i) {
+        // An entry that could not be listed came before this one.
+        if (i == snapshot->dwSkippedAt)
+            *lpReported |= SkippedEntry(snapshot->lEnd, snapshot->dwSkippedAt, i, false);
         const SnapshotEntry *key = &snapshot->lpEntries[i];
         if (key->fGone)
             continue;
@@ -89,6 +104,8 @@ DWORD SearchLocation(int location, LPCWSTR lpPacked, GUID *lpUpgradeCode, DWORD 
         if (end != STILL_SEARCHING)
             return end;
     }
+    if (snapshot->dwSkippedAt >= snapshot->dwEntryCount)
+        *lpReported |= SkippedEntry(snapshot->lEnd, snapshot->dwSkippedAt, snapshot->dwEntryCount, false);
     return STILL_SEARCHING;
 }
 
@@ -136,7 +153,13 @@ DWORD FindUpgradeCodeByProduct(GUID product, GUID *lpUpgradeCode, DWORD *lpRepor
 DWORD RereadUpgradeCodeKey(int location, LPCWSTR lpPackedUpgradeCode)
 {
     KeySnapshot *snapshot = &UpgradeCodes[location];
-    SnapshotEntry *key = IsSnapshotCurrent(snapshot) ? FindSnapshotEntry(snapshot, lpPackedUpgradeCode) : nullptr;
+    if (!IsSnapshotCurrent(snapshot))
+        return 0;
+    SnapshotEntry *key = FindSnapshotEntry(snapshot, lpPackedUpgradeCode);
+    // A key that was never read may be the entry the listing could not
+    // read: the location is read again when next searched.
+    if (!key && snapshot->lEnd != ERROR_NO_MORE_ITEMS)
+        ForgetSnapshot(snapshot);
     if (!key)
         return 0;
     wchar_t path[LOCATION_PATH_CHARS];

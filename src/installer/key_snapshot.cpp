@@ -41,6 +41,17 @@ bool AppendName(KeySnapshot *snapshot, LPCWSTR lpName, DWORD *offset)
     return true;
 }
 
+// Whether a listing ends at this error; the first error met is kept in
+// *first, with the number of items read before it.
+bool EndsListing(LONG status, ListingErrors errors, DWORD read, LONG *first, DWORD *readBefore)
+{
+    if (*first == ERROR_NO_MORE_ITEMS) {
+        *first = status;
+        *readBefore = read;
+    }
+    return errors == STOP_AT_ERROR || status == ERROR_KEY_DELETED || status == ERROR_INVALID_HANDLE;
+}
+
 DWORD NotEnoughMemory()
 {
     return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
@@ -52,6 +63,7 @@ DWORD ReadValues(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hKey, DWORD dwO
 {
     key->dwValueCount = 0;
     key->fLink = FALSE;
+    key->lValuesEnd = ERROR_NO_MORE_ITEMS;
     LONG status;
     DWORD length;
     DWORD type;
@@ -60,7 +72,7 @@ DWORD ReadValues(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hKey, DWORD dwO
                                                             nullptr)) != ERROR_NO_MORE_ITEMS;
          ++index) {
         if (status != ERROR_SUCCESS) {
-            if (snapshot->errors == STOP_AT_ERROR)
+            if (EndsListing(status, snapshot->errors, key->dwValueCount, &key->lValuesEnd, &key->dwSkippedAt))
                 break;
             continue;
         }
@@ -71,9 +83,8 @@ DWORD ReadValues(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hKey, DWORD dwO
         if (type == REG_LINK && _wcsicmp(ValueName, LINK_VALUE) == 0)
             key->fLink = TRUE;
     }
-    key->lValuesEnd = status;
     // A link's own values are what tell it apart; unread, they are asked for.
-    if (status != ERROR_NO_MORE_ITEMS && (dwOptions & REG_OPTION_OPEN_LINK) && !key->fLink)
+    if (key->lValuesEnd != ERROR_NO_MORE_ITEMS && (dwOptions & REG_OPTION_OPEN_LINK) && !key->fLink)
         key->fLink = IsRegistryLink(hKey);
     return 0;
 }
@@ -110,11 +121,12 @@ DWORD ReadSnapshot(KeySnapshot *lpSnapshot, HKEY hKey, DWORD dwOptions, ListingE
     lpSnapshot->fRead = TRUE;
     lpSnapshot->dwView = RegViewFlag;
     lpSnapshot->errors = errors;
+    lpSnapshot->lEnd = ERROR_NO_MORE_ITEMS;
     wchar_t name[KEY_NAME_CHARS];
     LONG status;
     for (DWORD index = 0; (status = EnumKeyName(hKey, index, name)) != ERROR_NO_MORE_ITEMS; ++index) {
         if (status != ERROR_SUCCESS) {
-            if (errors == STOP_AT_ERROR)
+            if (EndsListing(status, errors, lpSnapshot->dwEntryCount, &lpSnapshot->lEnd, &lpSnapshot->dwSkippedAt))
                 break;
             continue;
         }
@@ -125,7 +137,6 @@ DWORD ReadSnapshot(KeySnapshot *lpSnapshot, HKEY hKey, DWORD dwOptions, ListingE
         if (result)
             return result;
     }
-    lpSnapshot->lEnd = status;
     return 0;
 }
 

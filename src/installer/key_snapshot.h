@@ -12,25 +12,28 @@
 struct SnapshotEntry {
     DWORD dwName;  // offset of the name in the text
     DWORD dwValueCount;
-    LONG lOpened;     // ERROR_SUCCESS, or why the key could not be opened
-    LONG lValuesEnd;  // how the enumeration of its values ended
-    LONG lClosed;     // what closing it returned
+    LONG lOpened;       // ERROR_SUCCESS, or why the key could not be opened
+    LONG lValuesEnd;    // the first error that listing its values met, or ERROR_NO_MORE_ITEMS
+    DWORD dwSkippedAt;  // how many value names were read before that error
+    LONG lClosed;       // what closing it returned
     BOOL fLink;
     BOOL fGone;  // deleted since it was read
 };
 
 // How a listing treats a subkey or value it cannot read: stops there, as the
 // one-level search and the value searches of the engine do, or steps over it,
-// as the search of the upgrade codes does.
+// as the search of the upgrade codes does, unless the error is about the key
+// itself (gone, or its handle no longer good), which no later index mends.
 enum ListingErrors { STOP_AT_ERROR, SKIP_ERRORS };
 
 struct KeySnapshot {
     BOOL fRead;
     DWORD dwView;  // RegViewFlag when it was read
     ListingErrors errors;
-    LONG lOpened;  // opening the key itself
-    LONG lEnd;     // how the enumeration of its subkeys, or values, ended
-    LONG lClosed;  // closing the key itself, for a caller that reads it once
+    LONG lOpened;       // opening the key itself
+    LONG lEnd;          // the first error that listing its subkeys, or values, met, or ERROR_NO_MORE_ITEMS
+    DWORD dwSkippedAt;  // how many entries were read before that error
+    LONG lClosed;       // closing the key itself, for a caller that reads it once
     wchar_t *lpText;
     DWORD dwTextUsed;
     DWORD dwTextSize;

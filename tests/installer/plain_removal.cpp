@@ -36,13 +36,27 @@ bool CloseFails(HKEY key, Search *search)
     return true;
 }
 
+// An entry that cannot be listed is stepped over; the first of a listing is
+// reported where it is met, and an error about the key itself ends it. True
+// when the listing ends here.
+bool Unlisted(LONG status, bool values, bool *reported, Search *search)
+{
+    if (!*reported)
+        search->reported |= values ? ValueEnumEndOrReport(status) : KeyEnumEndOrReport(status);
+    *reported = true;
+    return status == ERROR_KEY_DELETED || status == ERROR_INVALID_HANDLE;
+}
+
 // Whether one upgrade-code key lists the product; the search then ends with
 // the upgrade code that the key's name packs.
 bool Lists(HKEY key, LPCWSTR lpName, LPCWSTR lpPacked, GUID *lpUpgradeCode, Search *search)
 {
     std::vector<wchar_t> value(VALUE_NAME_CHARS);
     LONG status;
+    bool reported = false;
     for (DWORD index = 0; (status = EnumValueName(key, index, value.data())) != ERROR_NO_MORE_ITEMS; ++index) {
+        if (status != ERROR_SUCCESS && Unlisted(status, true, &reported, search))
+            break;
         if (status != ERROR_SUCCESS || wcscmp(value.data(), lpPacked) != 0)
             continue;
         HRESULT parsed = CLSIDFromBEString(lpName, lpUpgradeCode);
@@ -60,7 +74,10 @@ bool SearchLocation(HKEY hLocation, LPCWSTR lpLocation, LPCWSTR lpPacked, GUID *
 {
     wchar_t name[KEY_NAME_CHARS];
     LONG status;
+    bool reported = false;
     for (DWORD index = 0; (status = EnumKeyName(hLocation, index, name)) != ERROR_NO_MORE_ITEMS; ++index) {
+        if (status != ERROR_SUCCESS && Unlisted(status, false, &reported, search))
+            break;
         if (status != ERROR_SUCCESS)
             continue;
         std::wstring path = std::wstring(lpLocation) + name;

@@ -108,3 +108,22 @@ TEST_F(InstallerScanTest, AFailedCloseOfAnUpgradeCodeKeyIsReportedWithItsOwnCode
     EXPECT_TRUE(HasReport(printed.err, L"Can not RegCloseKey", 1450)) << printed.err;
     EXPECT_NE(0u, printed.result);
 }
+
+// A listing steps over what it cannot read, but says so: the product may be
+// listed there, so its upgrade code's keys stay. An error about the key
+// itself ends the listing instead of meeting every further index.
+TEST_F(InstallerScanTest, UpgradeCodeListingsReportWhatTheyStepOverAndEndWhenTheKeyIsGone)
+{
+    Install(P1, C1);
+    ListUnder(U1, P1, UPGRADE_CODES_1);
+    add_sz(HKEY_LOCAL_MACHINE, UPGRADE_CODES_1 + U1.packed, L"unreadable", L"");
+    ASSERT_TRUE(winsim::FailKeyCall("RegEnumValueW", UPGRADE_CODES_1 + U1.packed, 1450, L"unreadable"));
+    Printed printed = Remove(P1, 1, 0);
+    EXPECT_TRUE(HasReport(printed.err, L"RegEnumValue failed: SUCCESS or NO_MORE_ITEMS expected.", 1450));
+    EXPECT_NE(0u, printed.result);
+    verify_key(HKEY_LOCAL_MACHINE, UPGRADE_CODES_1 + U1.packed);
+
+    ASSERT_TRUE(winsim::FailKeyCall("RegEnumKeyExW", UPGRADE_CODES_1, ERROR_KEY_DELETED));
+    printed = Remove(P2, 1, 0);
+    EXPECT_TRUE(HasReport(printed.err, L"RegEnumKeyEx failed: SUCCESS or NO_MORE_ITEMS expected.", ERROR_KEY_DELETED));
+}
