@@ -13,6 +13,8 @@
 
 #include <aclapi.h>
 #include <objbase.h>
+// ConvertSecurityDescriptorToStringSecurityDescriptorW
+#include <sddl.h>
 
 // The runtime converts wide text to the console's code page chosen by setlocale.
 // A character that page lacks is written as '?', so the rest of the line is kept.

@@ -166,3 +166,21 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         *lpNumberOfBytesWritten = static_cast<DWORD>(written);
     return TRUE;
 }
+
+BOOL WINAPI FlushFileBuffers(HANDLE hFile)
+{
+    if (LONG fault = EnterCall("FlushFileBuffers")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return FALSE;
+    }
+    OpenFile *open = FindOpenFile(hFile);
+    if (!open || !(open->access & WRITE_ACCESS)) {
+        SetLastError(open ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (fsync(open->descriptor) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return TRUE;
+}

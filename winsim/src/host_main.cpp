@@ -1,6 +1,7 @@
 // The host program's start-up, in the place of the Windows runtime's: the
 // arguments arrive as UTF-8 and are handed to wmain as wide strings. The
 // machine lives in the folder that WINSIM_MACHINE names, or is a fresh one;
+// WINSIM_TIME ("YYYY-MM-DD HH:MM:SS") fixes its local clock;
 // WINSIM_CALL_COUNTS names a file that receives how often the run made each call.
 #include <unistd.h>
 
@@ -30,6 +31,11 @@ int main(int argc, char **argv)
     if (folder && !winsim::LoadMachineFolder(folder, &reason)) {
         std::fprintf(stderr, "winsim: cannot load the machine in %s: %s\n", folder,
                      winsim::EncodeUtf8(reason.c_str()).c_str());
+        return 2;
+    }
+    const char *time = std::getenv("WINSIM_TIME");
+    if (time && !winsim::SetLocalClock(std::string(time))) {
+        std::fprintf(stderr, "winsim: WINSIM_TIME is \"%s\", not a local time as \"YYYY-MM-DD HH:MM:SS\"\n", time);
         return 2;
     }
     winsim::SetConsoleAttached(isatty(STDOUT_FILENO) != 0);

@@ -37,6 +37,9 @@ struct Machine {
     WORD consoleAttribute = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
     std::vector<WORD> consoleAttributeHistory;
 
+    bool clockFixed = false;  // else GetLocalTime gives the host's time
+    SYSTEMTIME fixedTime = SYSTEMTIME();
+
     DWORD tokenOpenError = 0;
     std::set<std::wstring> privilegesMissing;  // names in lower case
     std::set<std::wstring> privilegesEnabled;  // names in lower case

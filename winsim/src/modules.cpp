@@ -5,6 +5,7 @@
 
 #include "machine.h"
 #include "registry/reg_api_delete.h"
+#include "registry/reg_api_query.h"
 
 namespace winsim {
 namespace {
@@ -73,6 +74,7 @@ const Export exports[] = {
     {"kernel32", "Wow64RevertWow64FsRedirection", AsFarProc(SimWow64RevertWow64FsRedirection)},
     {"advapi32", "RegDeleteKeyExW", AsFarProc(SimRegDeleteKeyExW)},
     {"ntdll", "ZwDeleteKey", AsFarProc(SimZwDeleteKey)},
+    {"ntdll", "NtQueryKey", AsFarProc(SimNtQueryKey)},
 };
 
 std::wstring ModuleBaseName(LPCWSTR name)

@@ -75,37 +75,44 @@ std::vector<BYTE> SelfRelativeDescriptor(const ObjectSecurity &security, SECURIT
     return bytes;
 }
 
-bool ReadDescriptor(PSECURITY_DESCRIPTOR descriptor, ObjectSecurity *security, bool *ownerGiven, bool *daclGiven)
+bool LocateParts(PSECURITY_DESCRIPTOR descriptor, DescriptorParts *parts)
 {
     const BYTE *base = static_cast<const BYTE *>(descriptor);
     if (!base || base[0] != SECURITY_DESCRIPTOR_REVISION)
         return false;
-    const void *owner;
-    const ACL *dacl;
-    SECURITY_DESCRIPTOR_CONTROL control;
-    std::memcpy(&control, base + 2, sizeof control);
-    if (control & SE_SELF_RELATIVE) {
+    std::memcpy(&parts->control, base + 2, sizeof parts->control);
+    if (parts->control & SE_SELF_RELATIVE) {
         SelfRelativeHeader header;
         std::memcpy(&header, base, sizeof header);
-        owner = header.Owner ? base + header.Owner : nullptr;
-        dacl = header.Dacl ? reinterpret_cast<const ACL *>(base + header.Dacl) : nullptr;
+        parts->owner = header.Owner ? base + header.Owner : nullptr;
+        parts->group = header.Group ? base + header.Group : nullptr;
+        parts->dacl = header.Dacl ? reinterpret_cast<const ACL *>(base + header.Dacl) : nullptr;
     } else {
         const SECURITY_DESCRIPTOR *sd = static_cast<const SECURITY_DESCRIPTOR *>(descriptor);
-        owner = sd->Owner;
-        dacl = sd->Dacl;
+        parts->owner = sd->Owner;
+        parts->group = sd->Group;
+        parts->dacl = sd->Dacl;
     }
-    *ownerGiven = owner != nullptr;
-    if (owner) {
-        security->owner = CopySid(owner);
+    return true;
+}
+
+bool ReadDescriptor(PSECURITY_DESCRIPTOR descriptor, ObjectSecurity *security, bool *ownerGiven, bool *daclGiven)
+{
+    DescriptorParts parts;
+    if (!LocateParts(descriptor, &parts))
+        return false;
+    *ownerGiven = parts.owner != nullptr;
+    if (parts.owner) {
+        security->owner = CopySid(parts.owner);
         if (security->owner.empty())
             return false;
     }
-    *daclGiven = (control & SE_DACL_PRESENT) != 0;
+    *daclGiven = (parts.control & SE_DACL_PRESENT) != 0;
     if (*daclGiven) {
-        if (dacl && dacl->AclRevision != ACL_REVISION)
+        if (parts.dacl && parts.dacl->AclRevision != ACL_REVISION)
             return false;
-        security->daclPresent = dacl != nullptr;
-        security->dacl = dacl ? ReadAcl(dacl) : std::vector<AceEntry>();
+        security->daclPresent = parts.dacl != nullptr;
+        security->dacl = parts.dacl ? ReadAcl(parts.dacl) : std::vector<AceEntry>();
     }
     return true;
 }

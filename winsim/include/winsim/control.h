@@ -23,6 +23,13 @@ void ResetMachine();
 void SetMachineKind(MachineKind kind);
 MachineKind GetMachineKind();
 
+// The local time that GetLocalTime gives: the host's, unless fixed here (a
+// fresh machine has the host's again). The text form is WINSIM_TIME's,
+// "YYYY-MM-DD HH:MM:SS"; false, the clock unchanged, for anything else or a
+// date that does not exist.
+void SetLocalClock(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second);
+bool SetLocalClock(const std::string &text);
+
 // Exports of the system modules; a removed one makes GetProcAddress fail.
 void RemoveExport(const char *module, const char *name);
 void SetModuleHandleFails(bool fails);

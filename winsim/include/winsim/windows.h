@@ -9,8 +9,10 @@
 #include <cwchar>
 
 #define WINAPI
+#define NTAPI
 #define CALLBACK
 
+#define VOID void
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
@@ -28,6 +30,7 @@ typedef void *PVOID, *LPVOID, *HANDLE;
 typedef const void *LPCVOID;
 typedef BOOL *PBOOL;
 typedef DWORD *PDWORD, *LPDWORD;
+typedef ULONG *PULONG;
 typedef CHAR *LPSTR;
 typedef const CHAR *LPCSTR;
 typedef WCHAR *LPWSTR;
@@ -73,12 +76,27 @@ typedef INT_PTR(WINAPI *FARPROC)();
 #define ERROR_NOT_ALL_ASSIGNED 1300L
 #define ERROR_NO_SUCH_PRIVILEGE 1313L
 #define ERROR_PRIVILEGE_NOT_HELD 1314L
+#define ERROR_UNKNOWN_REVISION 1305L
 #define ERROR_INVALID_OWNER 1307L
 #define ERROR_NONE_MAPPED 1332L
 #define ERROR_INVALID_ACL 1336L
 #define ERROR_INVALID_SID 1337L
 #define ERROR_INVALID_SECURITY_DESCR 1338L
 #define ERROR_RESOURCE_LANG_NOT_FOUND 1815L
+
+// Time
+typedef struct _SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+} SYSTEMTIME, *PSYSTEMTIME, *LPSYSTEMTIME;
+
+VOID WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 
 // Console
 #define STD_INPUT_HANDLE ((DWORD)-10)
@@ -365,6 +383,9 @@ typedef struct _SECURITY_DESCRIPTOR {
 #define SE_DACL_PRESENT 0x0004
 #define SE_DACL_DEFAULTED 0x0008
 #define SE_SACL_PRESENT 0x0010
+#define SE_DACL_AUTO_INHERIT_REQ 0x0100
+#define SE_DACL_AUTO_INHERITED 0x0400
+#define SE_DACL_PROTECTED 0x1000
 #define SE_SELF_RELATIVE 0x8000
 
 typedef enum _ACCESS_MODE {
@@ -435,6 +456,14 @@ void WINAPI BuildExplicitAccessWithNameW(PEXPLICIT_ACCESS_W pExplicitAccess, LPW
                                          DWORD AccessPermissions, ACCESS_MODE AccessMode, DWORD Inheritance);
 DWORD WINAPI SetEntriesInAclW(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_W pListOfExplicitEntries, PACL OldAcl,
                               PACL *NewAcl);
+
+// Descriptors as text; the string is freed with LocalFree.
+#define SDDL_REVISION_1 1
+BOOL WINAPI ConvertSecurityDescriptorToStringSecurityDescriptorW(PSECURITY_DESCRIPTOR SecurityDescriptor,
+                                                                 DWORD RequestedStringSDRevision,
+                                                                 SECURITY_INFORMATION SecurityInformation,
+                                                                 LPWSTR *StringSecurityDescriptor,
+                                                                 PULONG StringSecurityDescriptorLen);
 
 // COM identifiers
 typedef LONG HRESULT;

@@ -1,0 +1,206 @@
+// What a record of a key before its deletion reads of it: its full name
+// through ntdll's NtQueryKey, and its security as SDDL text.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "registry_fixture.h"
+
+namespace {
+
+typedef LONG(NTAPI *NtQueryKeyFunction)(HANDLE, int, PVOID, ULONG, PULONG);
+const int KEY_NAME_INFORMATION = 3;
+const LONG OVERFLOW_STATUS = static_cast<LONG>(0x80000005);
+const LONG INVALID_HANDLE_STATUS = static_cast<LONG>(0xC0000008);
+const LONG INVALID_PARAMETER_STATUS = static_cast<LONG>(0xC000000D);
+const LONG TOO_SMALL_STATUS = static_cast<LONG>(0xC0000023);
+const LONG KEY_DELETED_STATUS = static_cast<LONG>(0xC000017C);
+
+#ifdef _WIN32
+const std::wstring VIEW_32 = L"\\Wow6432Node";  // the 64-bit test program runs on 64-bit Windows
+#else
+const std::wstring VIEW_32 = L"";  // the host's test machine is 32-bit Windows, with one view
+#endif
+
+// Where Wine differs from Windows: it keeps the roots as "Machine" and "User"
+// and HKLM's "Software" so, where Windows has "MACHINE", "USER", "SOFTWARE".
+bool UnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+const std::wstring HKLM_SOFTWARE = UnderWine() ? L"\\REGISTRY\\Machine\\Software" : L"\\REGISTRY\\MACHINE\\SOFTWARE";
+const std::wstring USERS = UnderWine() ? L"\\REGISTRY\\User\\" : L"\\REGISTRY\\USER\\";
+
+LONG QueryKey(HANDLE key, int infoClass, std::vector<BYTE> &buffer, ULONG *needed)
+{
+    FARPROC entry = GetProcAddress(LoadLibraryW(L"ntdll.dll"), "NtQueryKey");
+    NtQueryKeyFunction query = reinterpret_cast<NtQueryKeyFunction>(reinterpret_cast<void (*)()>(entry));
+    return query(key, infoClass, buffer.data(), static_cast<ULONG>(buffer.size()), needed);
+}
+
+// The name in a KEY_NAME_INFORMATION, as far as the buffer holds it.
+std::wstring NameIn(const std::vector<BYTE> &buffer)
+{
+    ULONG length;
+    std::memcpy(&length, buffer.data(), sizeof length);
+    size_t held = std::min<size_t>(length, buffer.size() - sizeof length) / sizeof(WCHAR);
+    return std::wstring(reinterpret_cast<const WCHAR *>(buffer.data() + sizeof length), held);
+}
+
+// The key's name, or its status in hex when the query fails.
+std::wstring KeyName(HKEY root, const std::wstring &path, REGSAM view)
+{
+    HKEY key;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_READ | view, nullptr, &key, nullptr))
+        return L"not created";
+    std::vector<BYTE> buffer(1024);
+    ULONG needed = 0;
+    LONG status = QueryKey(key, KEY_NAME_INFORMATION, buffer, &needed);
+    RegCloseKey(key);
+    return status ? L"status " + std::to_wstring(static_cast<DWORD>(status)) : NameIn(buffer);
+}
+
+std::vector<BYTE> Sid(BYTE authority, const std::vector<DWORD> &subAuthorities)
+{
+    std::vector<BYTE> sid = {1, static_cast<BYTE>(subAuthorities.size()), 0, 0, 0, 0, 0, authority};
+    for (DWORD sub : subAuthorities)
+        sid.insert(sid.end(), reinterpret_cast<BYTE *>(&sub), reinterpret_cast<BYTE *>(&sub) + 4);
+    return sid;
+}
+
+const std::vector<BYTE> BA = Sid(5, {32, 544});
+
+struct Ace {
+    BYTE type;
+    BYTE flags;
+    ACCESS_MASK mask;
+    std::vector<BYTE> sid;
+};
+
+std::vector<BYTE> AclOf(const std::vector<Ace> &aces)
+{
+    std::vector<BYTE> acl(sizeof(ACL));
+    for (const Ace &ace : aces) {
+        WORD size = static_cast<WORD>(sizeof(ACE_HEADER) + sizeof(ACCESS_MASK) + ace.sid.size());
+        ACE_HEADER header = {ace.type, ace.flags, size};
+        const BYTE *h = reinterpret_cast<const BYTE *>(&header), *m = reinterpret_cast<const BYTE *>(&ace.mask);
+        acl.insert(acl.end(), h, h + sizeof header);
+        acl.insert(acl.end(), m, m + sizeof ace.mask);
+        acl.insert(acl.end(), ace.sid.begin(), ace.sid.end());
+    }
+    ACL head = {ACL_REVISION, 0, static_cast<WORD>(acl.size()), static_cast<WORD>(aces.size()), 0};
+    std::memcpy(acl.data(), &head, sizeof head);
+    return acl;
+}
+
+// The SDDL text of a descriptor, or the error in the form "error N".
+std::wstring Sddl(PSECURITY_DESCRIPTOR descriptor, SECURITY_INFORMATION which, DWORD revision = SDDL_REVISION_1)
+{
+    LPWSTR text = nullptr;
+    ULONG length = 0;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, revision, which, &text, &length))
+        return L"error " + std::to_wstring(GetLastError());
+    std::wstring result(text);
+    if (length != result.size() + 1)
+        result += L" (length " + std::to_wstring(length) + L")";
+    LocalFree(text);
+    return result;
+}
+
+std::wstring SddlOf(const std::vector<BYTE> *owner, PACL dacl, SECURITY_DESCRIPTOR_CONTROL control = 0)
+{
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorOwner(&descriptor, owner ? const_cast<BYTE *>(owner->data()) : nullptr, FALSE);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, dacl, FALSE);
+    descriptor.Control |= control;
+    return Sddl(&descriptor, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
+}
+
+}  // namespace
+
+typedef RegistryTest KeyRecordTest;
+
+TEST_F(KeyRecordTest, NtQueryKeyGivesTheFullNameOfTheKeyInItsView)
+{
+    EXPECT_EQ(HKLM_SOFTWARE + L"\\VxTest\\Named", KeyName(HKEY_LOCAL_MACHINE, T + L"\\Named", KEY_WOW64_64KEY));
+    EXPECT_EQ(HKLM_SOFTWARE + VIEW_32 + L"\\VxTest\\Named",
+              KeyName(HKEY_LOCAL_MACHINE, T + L"\\Named", KEY_WOW64_32KEY));
+    EXPECT_EQ(HKLM_SOFTWARE + L"\\Classes\\VxTestRecord.Class", KeyName(HKEY_CLASSES_ROOT, L"VxTestRecord.Class", 0));
+    std::wstring user = KeyName(HKEY_CURRENT_USER, L"Software\\VxTestRecord", 0);
+    EXPECT_EQ(0u, user.find(USERS + L"S-1-5-21-")) << user;
+    EXPECT_EQ(user.size() - 22, user.find(L"\\Software\\VxTestRecord")) << user;
+    RemoveTestTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node\\VxTest");
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"VxTestRecord.Class");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\VxTestRecord");
+}
+
+TEST_F(KeyRecordTest, NtQueryKeyReportsShortBuffersAndHandlesThatNameNoKey)
+{
+    HKEY key;
+    ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Gone").c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key,
+                                 nullptr));
+    const ULONG whole = static_cast<ULONG>(sizeof(ULONG) + std::wstring(L"\\VxTest\\Gone").size() * sizeof(WCHAR) +
+                                           HKLM_SOFTWARE.size() * sizeof(WCHAR));
+    std::vector<BYTE> tiny(sizeof(ULONG) - 1), part(sizeof(ULONG) + 4 * sizeof(WCHAR));
+    ULONG needed = 0;
+    EXPECT_EQ(TOO_SMALL_STATUS, QueryKey(key, KEY_NAME_INFORMATION, tiny, &needed));
+    EXPECT_EQ(whole, needed);
+    needed = 0;
+    EXPECT_EQ(OVERFLOW_STATUS, QueryKey(key, KEY_NAME_INFORMATION, part, &needed));
+    EXPECT_EQ(whole, needed);
+    EXPECT_EQ(L"\\REG", NameIn(part));
+
+    ASSERT_EQ(0, RegDeleteKeyW(HKEY_LOCAL_MACHINE, (T + L"\\Gone").c_str()));
+    EXPECT_EQ(KEY_DELETED_STATUS, QueryKey(key, KEY_NAME_INFORMATION, part, &needed));
+    RegCloseKey(key);
+    EXPECT_EQ(INVALID_HANDLE_STATUS, QueryKey(key, KEY_NAME_INFORMATION, part, &needed));
+    EXPECT_EQ(INVALID_HANDLE_STATUS, QueryKey(HKEY_LOCAL_MACHINE, KEY_NAME_INFORMATION, part, &needed));
+    EXPECT_EQ(INVALID_PARAMETER_STATUS, QueryKey(HKEY_LOCAL_MACHINE, 100, part, &needed));
+}
+
+TEST_F(KeyRecordTest, AKeysSecurityReadsAsSddl)
+{
+    std::vector<BYTE> acl = AclOf({{ACCESS_ALLOWED_ACE_TYPE, CONTAINER_INHERIT_ACE, KEY_ALL_ACCESS, BA}});
+    SECURITY_DESCRIPTOR set;
+    InitializeSecurityDescriptor(&set, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorOwner(&set, const_cast<BYTE *>(BA.data()), FALSE);
+    SetSecurityDescriptorDacl(&set, TRUE, reinterpret_cast<PACL>(acl.data()), FALSE);
+    add_key(HKEY_LOCAL_MACHINE, T + L"\\Kept");
+    HKEY key;
+    ASSERT_EQ(0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Kept").c_str(), 0, KEY_ALL_ACCESS, &key));
+    ASSERT_EQ(0, RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &set));
+    std::vector<BYTE> read(4096);
+    DWORD size = static_cast<DWORD>(read.size());
+    ASSERT_EQ(0, RegGetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, read.data(), &size));
+    RegCloseKey(key);
+
+    EXPECT_EQ(L"O:BAD:(A;CI;KA;;;BA)", Sddl(read.data(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION));
+    EXPECT_EQ(L"D:(A;CI;KA;;;BA)", Sddl(read.data(), DACL_SECURITY_INFORMATION));
+    EXPECT_EQ(L"error " + std::to_wstring(ERROR_UNKNOWN_REVISION), Sddl(read.data(), DACL_SECURITY_INFORMATION, 2));
+    // Wine writes through a null string pointer, so only the simulated machine is asked.
+    if (!UnderWine()) {
+        EXPECT_FALSE(ConvertSecurityDescriptorToStringSecurityDescriptorW(read.data(), SDDL_REVISION_1,
+                                                                          DACL_SECURITY_INFORMATION, nullptr, nullptr));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    }
+}
+
+TEST_F(KeyRecordTest, SddlNamesRightsFlagsAndSidsAsWindowsDoes)
+{
+    std::vector<BYTE> acl = AclOf({
+        {ACCESS_DENIED_ACE_TYPE, OBJECT_INHERIT_ACE | NO_PROPAGATE_INHERIT_ACE, KEY_WRITE, Sid(1, {0})},
+        {ACCESS_ALLOWED_ACE_TYPE, CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE | INHERITED_ACE, GENERIC_ALL, Sid(3, {0})},
+        {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_READ, Sid(5, {32, 545})},
+        {ACCESS_ALLOWED_ACE_TYPE, 0, GENERIC_READ | GENERIC_EXECUTE, Sid(5, {18})},
+        {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_QUERY_VALUE | DELETE, Sid(5, {11})},
+        {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_QUERY_VALUE | SYNCHRONIZE, Sid(5, {32, 547})},
+        {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_ALL_ACCESS, Sid(5, {21, 1, 2, 3, 1000})},
+    });
+    EXPECT_EQ(L"O:BAD:PAI(D;OINP;KW;;;WD)(A;CIIOID;GA;;;CO)(A;;KR;;;BU)(A;;GXGR;;;SY)(A;;CCSD;;;AU)"
+              L"(A;;0x100001;;;PU)(A;;KA;;;S-1-5-21-1-2-3-1000)",
+              SddlOf(&BA, reinterpret_cast<PACL>(acl.data()), SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED));
+    // Wine prints a NULL DACL as "D:", which reads back as an empty DACL that
+    // grants nothing; Windows writes "D:NO_ACCESS_CONTROL".
+    EXPECT_EQ(UnderWine() ? L"D:" : L"D:NO_ACCESS_CONTROL", SddlOf(nullptr, nullptr));
+}
