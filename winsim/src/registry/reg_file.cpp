@@ -206,10 +206,11 @@ bool ParseData(const std::wstring &text, RegValue *value, bool *deleteValue)
         size_t open = kind.find(L'('), close = kind.find(L')');
         if (open != 3 || close != kind.size() - 1)
             return false;
-        wchar_t *end;
-        type = static_cast<DWORD>(std::wcstoul(kind.c_str() + open + 1, &end, 16));
-        if (end != kind.c_str() + close)
+        std::wstring digits = kind.substr(open + 1, close - open - 1);
+        if (digits.empty() || digits.size() > 8 ||
+            digits.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
             return false;
+        type = static_cast<DWORD>(std::wcstoul(digits.c_str(), nullptr, 16));
     }
     std::vector<BYTE> bytes;
     if (!ParseHexBytes(text.substr(colon + 1), &bytes))
@@ -260,7 +261,9 @@ bool Parse(const std::wstring &text, std::vector<ImportStep> *steps, std::wstrin
     bool inKey = false;
     KeyPath key;
     for (++at; at < lines.size(); ++at) {
-        const std::wstring &line = lines[at];
+        // Indented lines read as if they were not, blank ones are skipped.
+        size_t start = lines[at].find_first_not_of(L" \t");
+        const std::wstring line = start == std::wstring::npos ? std::wstring() : lines[at].substr(start);
         if (line.empty() || line[0] == L';')
             continue;
         if (line[0] == L'[') {
