@@ -3,7 +3,8 @@
 # host build (simulated machine) and with the x86_64 exe under Wine (the
 # fixture loaded into a fresh prefix), and compares what each run left and
 # printed. A second Wine run is killed at a random point and started again;
-# it must end as the whole run does. Needs build/host and build/win64 built,
+# it must end as the whole run does. Each run's undo file, imported with
+# regedit, must give back the registry as it was before the run. Needs build/host and build/win64 built,
 # and WINEPREFIX_TEMPLATE, a prefix made once with wineboot. Differences
 # must be listed, with their reasons, in tests/wine/known-differences.txt.
 set -euo pipefail
@@ -35,10 +36,24 @@ start_prefix() {
     "$wine" cmd /c exit </dev/null >/dev/null 2>&1
     "$wine" regedit /s "$work/fixture.reg" </dev/null
     python3 scripts/wine_compare.py copy-drive "$work/installed/C" "$WINEPREFIX/drive_c"
+    export_registry "$1-before"
 }
-finish_prefix() {
+export_registry() {  # name
     "$wine" regedit /e "$work/$1-hklm.reg" HKEY_LOCAL_MACHINE </dev/null
     "$wine" regedit /e "$work/$1-hkcu.reg" HKEY_CURRENT_USER </dev/null
+}
+# Imports the newest undo file of the prefix with regedit and compares the
+# registry with the one before the run.
+undo_run() {  # run
+    local folder
+    folder=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp/vxclean-* | tail -n 1)
+    folder=${folder#"$WINEPREFIX"/drive_c/}
+    "$wine" regedit /s "C:\\${folder//\//\\}\\undo.reg" </dev/null
+    export_registry "$1-undone"
+    python3 scripts/wine_compare.py undone "$work" "$known" "$1"
+}
+finish_prefix() {
+    export_registry "$1"
     /usr/lib/wine/wineserver -k || true
 }
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
@@ -49,7 +64,10 @@ started=$(date +%s.%N)
 "$wine" build/win64/src/vxclean.exe -clear < /dev/null > "$work/wine.out" 2> "$work/wine.err" || status=$?
 took=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
 echo "$status" > "$work/wine.status"
-finish_prefix wine
+export_registry wine
+echo "== The whole run's undo file imported under Wine"
+undo_run wine
+/usr/lib/wine/wineserver -k || true
 python3 scripts/wine_compare.py compare "$work" "$known"
 
 echo "== Killed at a random point under Wine, then run again"
@@ -61,6 +79,8 @@ sleep "$pause"
 kill -9 $! 2>/dev/null || true
 wait $! 2>/dev/null || true
 echo "killed after ${pause} s of a run that takes ${took} s (KILL_AFTER=${pause} repeats it)"
+echo "== The killed run's undo file imported under Wine"
+undo_run interrupted
 status=0
 "$wine" build/win64/src/vxclean.exe -clear < /dev/null > "$work/interrupted.out" 2>&1 || status=$?
 echo "$status" > "$work/interrupted.status"

@@ -12,6 +12,10 @@
       what the run left of the fixture on the host and under Wine; every
       difference must be listed in KNOWN (regular expression, tab, reason);
       RUN names another Wine run whose end state alone is compared
+  wine_compare.py undone WORK KNOWN RUN
+      the registry after RUN's undo file was imported (RUN-undone-*.reg)
+      against the registry before RUN (RUN-before-*.reg): key for key, value
+      for value, byte for byte; differences must be listed in KNOWN
 """
 import os
 import re
@@ -96,10 +100,15 @@ def present(drive, rel):
     return True
 
 
+RECORD = re.compile(r"^(\s*Record of this run:\s+)C:\\.*\\vxclean-[0-9]{8}-[0-9]{6}(-[0-9]+)?$")
+
+
 def output_lines(path):
     text = open(path, "rb").read().decode("utf-8", errors="replace").replace("\r\n", "\n")
-    # Wine names the Windows folder in lower case.
-    return [re.sub(r"^(.*)C:\\windows", r"\1C:\\Windows", line) for line in text.split("\n")]
+    # Wine names the Windows folder in lower case; each machine has its own
+    # temporary folder and clock for the record.
+    lines = [re.sub(r"^(.*)C:\\windows", r"\1C:\\Windows", line) for line in text.split("\n")]
+    return [RECORD.sub(r"\1(record folder)", line) for line in lines]
 
 
 def compare_output(work):
@@ -157,6 +166,32 @@ def compare(work, known_path, run="wine"):
     statuses = [open(os.path.join(work, n)).read().strip() for n in ("host.status", f"{run}.status")]
     if statuses[0] != statuses[1]:
         differences.append(f"exit status: host {statuses[0]}, wine {statuses[1]}")
+    return report(differences, known_path)
+
+
+def undone(work, known_path, run):
+    """The registry after the undo file of a run was imported, against the
+    registry before the run."""
+    states = []
+    for stage in ("before", "undone"):
+        keys = {}
+        for root in ("hklm", "hkcu"):
+            keys.update(read_reg(os.path.join(work, f"{run}-{stage}-{root}.reg")))
+        states.append({k.lower(): {n.lower(): same(v) for n, v in values.items()} for k, values in keys.items()})
+    before, after = states
+    differences = []
+    for key in sorted(set(before) | set(after)):
+        if (key in before) != (key in after):
+            differences.append(f"undo: key {key} {'lost' if key in before else 'added'}")
+            continue
+        for name in sorted(set(before[key]) | set(after[key])):
+            b, a = before[key].get(name), after[key].get(name)
+            if b != a:
+                differences.append(f"undo: value {key} {name}: before {b}, after {a}")
+    return report(differences, known_path)
+
+
+def report(differences, known_path):
     known = []
     for line in open(known_path, encoding="utf-8"):
         if line.strip() and not line.startswith("#"):
@@ -178,3 +213,5 @@ if __name__ == "__main__":
         copy_drive(*sys.argv[2:4])
     elif command == "compare":
         sys.exit(compare(*sys.argv[2:5]))
+    elif command == "undone":
+        sys.exit(undone(*sys.argv[2:5]))

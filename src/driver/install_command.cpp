@@ -4,6 +4,7 @@
 #include "driver/process_state.h"
 #include "driver/wgetopt.h"
 #include "driver/wow64.h"
+#include "record/record.h"
 #include "registry/registry.h"
 #include "report/report.h"
 
@@ -44,6 +45,28 @@ DWORD DeleteSettingsKey(DWORD fWarn)
         RegViewFlag = 0;
     }
     result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, MODE_REMOVE, fWarn);
+    return result;
+}
+
+// The privilege, the passes over both views, the settings key and the restart.
+DWORD RunCommands(DWORD dwCommands, DWORD fWarn, DWORD fReboot, DWORD fFromWindow)
+{
+    if (GetPriveleges() != 0)
+        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "GetPriveleges() fail");
+
+    DWORD result = 0;
+    if (IsWow64()) {
+        RegViewFlag = KEY_WOW64_64KEY;
+        result |= RunPasses(dwCommands, fWarn);
+        RegViewFlag = 0;
+    }
+    result |= RunPasses(dwCommands, fWarn);
+
+    if (dwCommands & COMMAND_DELKEYS)
+        result |= DeleteSettingsKey(fWarn);
+
+    if ((fReboot || (RebootNeeded && fFromWindow)) && RestartComputer() == 0)
+        result |= 1;
     return result;
 }
 
@@ -89,21 +112,8 @@ DWORD InstallCommand(int argc, const wchar_t **argv)
         }
     }
 
-    if (GetPriveleges() != 0)
-        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "GetPriveleges() fail");
-
-    DWORD result = 0;
-    if (IsWow64()) {
-        RegViewFlag = KEY_WOW64_64KEY;
-        result |= RunPasses(dwCommands, fWarn);
-        RegViewFlag = 0;
-    }
-    result |= RunPasses(dwCommands, fWarn);
-
-    if (dwCommands & COMMAND_DELKEYS)
-        result |= DeleteSettingsKey(fWarn);
-
-    if ((fReboot || (RebootNeeded && fFromWindow)) && RestartComputer() == 0)
-        result |= 1;
+    StartRecord((dwCommands & (COMMAND_CLEAR | COMMAND_DELKEYS)) != 0);
+    DWORD result = RunCommands(dwCommands, fWarn, fReboot, fFromWindow);
+    FinishRecord(result);
     return result;
 }

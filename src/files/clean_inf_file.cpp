@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "files/files.h"
+#include "record/record.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -88,6 +89,7 @@ DWORD CleanInfFile(DWORD dwMode, LPWSTR lpInfPath, WIN32_FIND_DATAW findData)
             return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "ChangeFileAttrib() fail");
         if (!DeleteFileW(lpInfPath))
             return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "DeleteFile() *.inf");
+        NoteFileChange(DRIVER_PACKAGE_REMOVED, lpInfPath);
         PrintOut(L"Delete file: %ls\n", lpInfPath);
     } else {
         PrintOut(L"Find file: %ls\n", lpInfPath);
@@ -108,8 +110,10 @@ DWORD CleanInfFile(DWORD dwMode, LPWSTR lpInfPath, WIN32_FIND_DATAW findData)
         result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "ChangeFileAttrib() fail");
     else if (!DeleteFileW(lpInfPath))
         result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "DeleteFile() *.pnf");
-    else
+    else {
+        NoteFileChange(FILE_DELETED, lpInfPath);
         PrintOut(L"Delete file: %ls\n", lpInfPath);
+    }
     FindClose(search);
     return result;
 }

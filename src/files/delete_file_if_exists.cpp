@@ -10,7 +10,7 @@ DWORD DeleteFileIfExists(LPCWSTR lpFileName, DWORD dwMode, DWORD fWarn)
     }
     DWORD result = 0;
     if (fWarn)
-        result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found: %S", lpFileName);
+        result = ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found: %S", lpFileName);
     if (dwMode && !MyDeleteFile(lpFileName))
         result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not remove: %S", lpFileName);
     return result;

@@ -11,7 +11,7 @@ DWORD DeleteTreeIfExists(LPCWSTR lpPath, DWORD dwMode, DWORD fWarn)
 
     DWORD result = 0;
     if (fWarn)
-        result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found: %S", lpPath);
+        result = ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found: %S", lpPath);
     if (dwMode == 0)
         return result;
     if (RecurseWipeTree(lpPath) != 0)

@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "files/files.h"
+#include "record/record.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -8,8 +9,10 @@ int MyDeleteFile(LPCWSTR lpFileName)
 {
     // Clears read-only, hidden and system; the delete decides.
     SetFileAttributesW(lpFileName, FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileW(lpFileName))
+    if (DeleteFileW(lpFileName)) {
+        NoteFileChange(FILE_DELETED, lpFileName);
         return 1;
+    }
     PrintOut(L"File: %ls couldn't be deleted.\n", lpFileName);
 
     WCHAR *folder = FolderOfItem(lpFileName);
@@ -33,6 +36,7 @@ int MyDeleteFile(LPCWSTR lpFileName)
         ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "MoveFileEx from file: %S to NULL fail.", tmpName);
         return 0;
     }
+    NoteFileChange(FILE_AT_RESTART, lpFileName);
     PrintOut(L"File: %ls success mark delete at reboot.\n", lpFileName);
     return 1;
 }

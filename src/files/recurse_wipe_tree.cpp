@@ -2,6 +2,7 @@
 #include <cwchar>
 
 #include "files/files.h"
+#include "record/record.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -60,6 +61,7 @@ DWORD RemoveFolder(LPCWSTR lpPath, bool isLink)
 {
     SetFileAttributesW(lpPath, FILE_ATTRIBUTE_NORMAL);
     if (RemoveDirectoryW(lpPath)) {
+        NoteFileChange(FOLDER_DELETED, lpPath);
         PrintOut(L"Deleted dir: %ls\n", lpPath);
         return 0;
     }
@@ -77,6 +79,7 @@ DWORD RemoveFolder(LPCWSTR lpPath, bool isLink)
         target = lpPath;
     }
     if (MoveFileExW(target, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        NoteFileChange(FOLDER_AT_RESTART, target);
         PrintOut(L"Marked to delete on reboot dir: %ls\n", target);
     } else {
         ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "MoveFileEx: %S to NULL fail.", target);

@@ -13,7 +13,7 @@ DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
         DWORD values;
         result = ListKeyContents(key, lpSubKey, 0, &keys, &values);
         if (fWarn)
-            result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
+            result |= ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found");
         if ((status = RegCloseKey(key)) != ERROR_SUCCESS)
             result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
                                   "Can not RegCloseKey: %S", lpSubKey);

@@ -1,9 +1,11 @@
 #include <cstdlib>
 
 #include "driver/process_state.h"
+#include "record/record.h"
 #include "registry/registry.h"
 #include "report/console_text.h"
 #include "report/report.h"
+#include "report/tally.h"
 
 namespace {
 
@@ -31,6 +33,7 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
         return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
 
     DWORD result = 0;
+    LONG securityRead = UndoKeySecurity(hParent, lpSubKey);
     if (ChangeRight(hParent, lpSubKey) == 0)
         PrintOut(L"Right changed %ls\n", lpSubKey);
     else
@@ -45,6 +48,7 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
         free(name);
         return result | WipeLink(key, lpSubKey);
     }
+    UndoKey(key, securityRead);
 
     PrintOut(L"Enum keys in %ls\n", lpSubKey);
     DWORD index = 0;
@@ -65,8 +69,10 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
     if ((status = DeleteKeyInView(hParent, lpSubKey)) != ERROR_SUCCESS)
         result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
                               "Can not RegDeleteKey: %S", lpSubKey);
-    else
+    else {
+        Tally(TALLY_KEYS);
         PrintOut(L"Deleted %ls\n", lpSubKey);
+    }
     free(name);
     return result;
 }

@@ -1,5 +1,7 @@
 #include "driver/process_state.h"
+#include "record/record.h"
 #include "registry/registry.h"
+#include "report/tally.h"
 
 namespace {
 
@@ -17,6 +19,7 @@ BOOL IsRegistryLink(HKEY hKey)
 
 LONG DeleteOpenLink(HKEY hLink)
 {
+    UndoLink(hLink);
     LONG result = RegDeleteValueW(hLink, LINK_VALUE);
     HMODULE ntdll = LoadLibraryW(L"ntdll.dll");
     if (ntdll) {
@@ -25,6 +28,8 @@ LONG DeleteOpenLink(HKEY hLink)
         result = zwDeleteKey ? zwDeleteKey(hLink) : static_cast<LONG>(GetLastError());
         FreeLibrary(ntdll);
     }
+    if (result == 0)
+        Tally(TALLY_KEYS);
     return result;
 }
 

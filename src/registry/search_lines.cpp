@@ -67,7 +67,7 @@ DWORD RemoveMatchedKey(HKEY hParent, LPCWSTR lpName, DWORD dwMode, DWORD fWarn)
 {
     DWORD result = 0;
     if (fWarn)
-        result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
+        result |= ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found");
     if (dwMode == MODE_REMOVE) {
         if (RecurseWipeRegTree(hParent, lpName) != 0)
             result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RecurseWipeRegTree: %S", lpName);

@@ -2,10 +2,12 @@
 #include <cwchar>
 
 #include "driver/process_state.h"
+#include "record/record.h"
 #include "registry/registry.h"
 #include "repair/repair.h"
 #include "report/console_text.h"
 #include "report/report.h"
+#include "report/tally.h"
 
 namespace {
 
@@ -46,12 +48,12 @@ DWORD RepairProvider(HKEY hKey, DWORD dwMode, DWORD fWarn)
     DWORD result = 0;
     if (wcscmp(data, SYSTEM_PROVIDER) != 0) {
         if (fWarn)
-            result |=
-                ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found: cryptnet.dll expected");
+            result |= ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found: cryptnet.dll expected");
         PrintOut(L"    NewValue: %ls\n", SYSTEM_PROVIDER);
         if (dwMode == MODE_REMOVE) {
             // A list under a type that holds no text would stay unreadable:
             // such a value is written as the list it should have been.
+            UndoValue(hKey, DLL_VALUE);
             status = RegSetValueExW(hKey, DLL_VALUE, 0, IsTextType(type) ? type : REG_MULTI_SZ,
                                     reinterpret_cast<const BYTE *>(SYSTEM_PROVIDER_LIST), sizeof SYSTEM_PROVIDER_LIST);
             if (status != ERROR_SUCCESS) {
@@ -60,6 +62,7 @@ DWORD RepairProvider(HKEY hKey, DWORD dwMode, DWORD fWarn)
                 free(data);
                 return result;
             }
+            Tally(TALLY_MULTI_STRINGS);
         }
     }
     PrintOut(L"\n");

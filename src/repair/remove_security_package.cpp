@@ -1,9 +1,11 @@
 #include <cwchar>
 
 #include "driver/process_state.h"
+#include "record/record.h"
 #include "repair/security_packages.h"
 #include "report/console_text.h"
 #include "report/report.h"
+#include "report/tally.h"
 
 namespace {
 
@@ -150,12 +152,15 @@ DWORD WritePackages(HKEY hKey, const PackageBuffers *lpBuffers, DWORD dwType, DW
     const WCHAR *written = changed ? list : read;
     DWORD writtenChars = changed ? i + 1 : n;
     PrintList(L"New", written, writtenChars);
+    UndoValue(hKey, PACKAGES_VALUE);
     LONG status = RegSetValueExW(hKey, PACKAGES_VALUE, 0, dwType, reinterpret_cast<const BYTE *>(written),
                                  writtenChars * static_cast<DWORD>(sizeof(WCHAR)));
     if (status != ERROR_SUCCESS)
         return ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "RegSetValueEx failed");
-    if (changed)
+    if (changed) {
         RebootNeeded = 1;
+        Tally(TALLY_MULTI_STRINGS);
+    }
     PrintOut(L"\n");
     return 0;
 }
@@ -185,7 +190,7 @@ DWORD RemoveSecurityPackage(LPCWSTR lpOperation, LPCWSTR lpPackage, BOOL fRepair
         if (found < end) {
             PrintOut(L"    found: %ls\n", lpPackage);
             if (fWarn)
-                result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Redundant data found");
+                result = ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found");
         } else {
             PrintOut(L"    not found: %ls\n", lpPackage);
         }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "report/console_log.h"
 #include "win32api.h"
 
 int PrintTextV(FILE *stream, const wchar_t *format, va_list args)
@@ -30,6 +31,7 @@ int PrintTextV(FILE *stream, const wchar_t *format, va_list args)
         if (!buffer)
             return -1;
     }
+    LogConsoleText(buffer);
     if (PutWideText(buffer, stream) < 0)
         length = -1;
     if (buffer != local)

@@ -25,4 +25,7 @@ const DWORD REPORT_CODE_NONE = 544700279;
 DWORD ReportLastError(const char *sourceFile, int line, DWORD flags, const char *format, ...);
 DWORD ReportError(const char *sourceFile, int line, DWORD code, DWORD flags, const char *format, ...);
 DWORD ReportErrorV(const char *sourceFile, int line, DWORD code, DWORD flags, const char *format, va_list args);
+// The same report for residue found with warn ("Redundant data found..."),
+// counted apart from failures.
+DWORD ReportResidue(const char *sourceFile, int line, const char *format, ...);
 DWORD PrintWideLine(const wchar_t *text);

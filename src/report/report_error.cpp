@@ -4,6 +4,7 @@
 
 #include "report/console_text.h"
 #include "report/report.h"
+#include "report/tally.h"
 #include "report/widen_format.h"
 
 namespace {
@@ -32,21 +33,7 @@ WCHAR *SystemText(DWORD code)
     return text;
 }
 
-}  // namespace
-
-DWORD PrintWideLine(const wchar_t *text)
-{
-    size_t size = (wcslen(text) + 1) * sizeof(wchar_t);
-    wchar_t *copy = static_cast<wchar_t *>(malloc(size));
-    if (!copy)
-        return ERROR_NOT_ENOUGH_MEMORY;
-    memcpy(copy, text, size);
-    PrintErr(L"%ls\n", copy);
-    free(copy);
-    return 0;
-}
-
-DWORD ReportErrorV(const char *sourceFile, int line, DWORD code, DWORD flags, const char *format, va_list args)
+DWORD ReportBlock(const char *sourceFile, int line, DWORD code, DWORD flags, const char *format, va_list args)
 {
     HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
     CONSOLE_SCREEN_BUFFER_INFO info;
@@ -76,6 +63,26 @@ DWORD ReportErrorV(const char *sourceFile, int line, DWORD code, DWORD flags, co
     return result;
 }
 
+}  // namespace
+
+DWORD PrintWideLine(const wchar_t *text)
+{
+    size_t size = (wcslen(text) + 1) * sizeof(wchar_t);
+    wchar_t *copy = static_cast<wchar_t *>(malloc(size));
+    if (!copy)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    memcpy(copy, text, size);
+    PrintErr(L"%ls\n", copy);
+    free(copy);
+    return 0;
+}
+
+DWORD ReportErrorV(const char *sourceFile, int line, DWORD code, DWORD flags, const char *format, va_list args)
+{
+    Tally(TALLY_FAILURES);
+    return ReportBlock(sourceFile, line, code, flags, format, args);
+}
+
 DWORD ReportError(const char *sourceFile, int line, DWORD code, DWORD flags, const char *format, ...)
 {
     va_list args;
@@ -91,6 +98,17 @@ DWORD ReportLastError(const char *sourceFile, int line, DWORD flags, const char 
     va_list args;
     va_start(args, format);
     DWORD result = ReportErrorV(sourceFile, line, code, flags, format, args);
+    va_end(args);
+    return result;
+}
+
+DWORD ReportResidue(const char *sourceFile, int line, const char *format, ...)
+{
+    DWORD code = GetLastError();
+    Tally(TALLY_RESIDUE);
+    va_list args;
+    va_start(args, format);
+    DWORD result = ReportBlock(sourceFile, line, code, REPORT_ALL, format, args);
     va_end(args);
     return result;
 }

@@ -5,6 +5,8 @@
 # source line that reported them; that number is left out of the comparison.
 # Usage: check.sh RUN_INSTALL_COMMAND GENERATE_MACHINE WORK_FOLDER [--record]
 set -euo pipefail
+# The record of a run is named by the machine's clock.
+export WINSIM_TIME="2026-12-07 09:30:00"
 run_install_command=$1 generate=$2 work=$3 record=${4:-}
 recorded=$(cd "$(dirname "$0")" && pwd)
 machines=("64 400" "32 400" "64 2000")

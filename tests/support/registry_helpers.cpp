@@ -266,13 +266,13 @@ std::vector<BYTE> KeySecurity(HKEY root, const std::wstring &path)
     return descriptor;
 }
 
-std::wstring KeyTree(HKEY root, const std::wstring &path, REGSAM view)
+std::wstring KeyTree(HKEY root, const std::wstring &path, REGSAM view, bool security)
 {
     HKEY key;
     if (RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, &key) != ERROR_SUCCESS)
         return L"";
     std::wstring tree = L"[" + path + L"]";
-    for (BYTE b : KeySecurity(root, path))
+    for (BYTE b : security ? KeySecurity(root, path) : std::vector<BYTE>())
         tree += std::to_wstring(b) + L",";
     tree += L"\n";
     wchar_t name[16384];
@@ -287,7 +287,7 @@ std::wstring KeyTree(HKEY root, const std::wstring &path, REGSAM view)
         tree += L"\n";
     }
     for (DWORD i = 0; length = 256, RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0; ++i)
-        tree += KeyTree(root, path + L"\\" + name, view);
+        tree += KeyTree(root, path + L"\\" + name, view, security);
     RegCloseKey(key);
     return tree;
 }

@@ -55,7 +55,7 @@ void verify_open_denied_(const char *file, int line, HKEY root, const std::wstri
 // The key's owner and DACL as a self-relative descriptor; empty when unreadable.
 std::vector<BYTE> KeySecurity(HKEY root, const std::wstring &path);
 // The whole tree at path, as text: names, value types and bytes, owners and
-// DACLs; empty when the key does not open.
-std::wstring KeyTree(HKEY root, const std::wstring &path, REGSAM view = 0);
+// DACLs (unless without security); empty when the key does not open.
+std::wstring KeyTree(HKEY root, const std::wstring &path, REGSAM view = 0, bool security = true);
 // The data of a string as the registry stores it, terminator included.
 std::vector<BYTE> SzBytes(const std::wstring &text);

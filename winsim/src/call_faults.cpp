@@ -9,6 +9,11 @@ LONG EnterCall(const char *function)
 {
     Machine &machine = TheMachine();
     unsigned count = ++machine.callCounts[function];
+    for (const PlannedFault &kill : machine.kills)
+        if (kill.function == function && kill.nth == count) {
+            machine.kills.clear();
+            throw ProcessKilled();
+        }
     for (const PlannedFault &fault : machine.callFaults)
         if (fault.function == function && fault.nth == count)
             return fault.code;
@@ -40,6 +45,11 @@ std::map<std::string, unsigned> CallCounts()
 void FailCall(const char *function, unsigned nth, LONG code)
 {
     TheMachine().callFaults.push_back(PlannedFault{function, nth, code});
+}
+
+void KillAtCall(const char *function, unsigned nth)
+{
+    TheMachine().kills.push_back(PlannedFault{function, nth, 0});
 }
 
 bool FailKeyCall(const char *function, const std::wstring &path, LONG code, const std::wstring &entry, REGSAM view)

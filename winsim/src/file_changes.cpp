@@ -58,6 +58,10 @@ using namespace winsim;
 
 BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
 {
+    if (LONG fault = EnterCall("CreateDirectoryW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return FALSE;
+    }
     ResolvedPath item;
     DWORD error = ResolvePath(lpPathName, item);
     if (!error && item.exists)

@@ -152,6 +152,10 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPOVERLAPPED)
 {
+    if (LONG fault = EnterCall("WriteFile")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return FALSE;
+    }
     OpenFile *open = FindOpenFile(hFile);
     if (!open || !(open->access & WRITE_ACCESS)) {
         SetLastError(open ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);

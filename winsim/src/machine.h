@@ -57,6 +57,7 @@ struct Machine {
     std::map<HKEY, KeyHandle> keyHandles;
     std::map<std::string, unsigned> callCounts;
     std::vector<PlannedFault> callFaults;
+    std::vector<PlannedFault> kills;  // calls at which the process is killed
     std::vector<PlannedKeyFault> keyFaults;
 
     DWORD restartError = 0;

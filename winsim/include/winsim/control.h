@@ -40,6 +40,11 @@ bool FsRedirectionDisabled();
 unsigned CallCount(const char *function);
 std::map<std::string, unsigned> CallCounts();
 void FailCall(const char *function, unsigned nth, LONG code);
+// The process killed as the nth call of a function starts (before it has any
+// effect): the call throws ProcessKilled, which no product code catches, and
+// the machine stays as the kill left it.
+struct ProcessKilled {};
+void KillAtCall(const char *function, unsigned nth);
 // A failure of every call of a function on one key of HKEY_LOCAL_MACHINE (the
 // key at path in the view that `view` selects, a link itself), whenever it is
 // made: RegOpenKeyExW reaching the key, RegCloseKey of a handle to it,

@@ -1,0 +1,31 @@
+// The record of a remove run: a folder "vxclean-YYYYMMDD-HHMMSS" in the
+// user's temporary folder with undo.reg (everything the registry loses, in
+// the registry editor's format, written before each change), log.txt
+// (everything printed) and summary.txt (the summary that ends every run).
+// Nothing here changes what the run does: a record that cannot be made or
+// written is said so, and the run goes on.
+#pragma once
+
+#include "win32api.h"
+
+// Starts the run's record when fRemove (a run that changes the machine) and
+// prints where it lives, or why there is none. A report run keeps none.
+void StartRecord(BOOL fRemove);
+// Prints the summary (also into summary.txt) with the exit status, and
+// closes the record.
+void FinishRecord(DWORD dwStatus);
+
+// Undo entries, each written to undo.reg before the change it undoes. The
+// original owner and DACL of a key whose security is about to change; its
+// status goes to UndoKey, which names the key and every value it holds.
+LONG UndoKeySecurity(HKEY hParent, LPCWSTR lpSubKey);
+void UndoKey(HKEY hKey, LONG lSecurityRead);
+// One value about to be deleted or rewritten (opened with KEY_QUERY_VALUE).
+void UndoValue(HKEY hKey, LPCWSTR lpName);
+// A registry link about to go, with its target, as a comment.
+void UndoLink(HKEY hLink);
+
+// Files, folders and driver packages are not copied: each is listed as a
+// comment in undo.reg, and counted.
+enum FileChange { FILE_DELETED, FOLDER_DELETED, FILE_AT_RESTART, FOLDER_AT_RESTART, DRIVER_PACKAGE_REMOVED };
+void NoteFileChange(FileChange change, LPCWSTR lpPath);

@@ -1,0 +1,71 @@
+// The state of the record of the current run, shared by its procedures.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "report/text_file.h"
+#include "win32api.h"
+
+typedef LONG(WINAPI *NtQueryKeyFunction)(HANDLE, int, PVOID, ULONG, PULONG);
+
+struct RunRecord {
+    BOOL fKept;                 // a remove run: the record was asked for
+    BOOL fUndoOpen;             // undo.reg is being written
+    std::wstring folder;        // the record's folder, empty when none was made
+    std::wstring noUndo;        // why there is no undo file
+    std::wstring missing;       // the first entry the undo file lacks, and why
+    DWORD dwMissing;            // how many entries it lacks
+    std::wstring writeFailure;  // why it was given up before the run's end
+    TextFile undo;
+    TextFile log;
+    BOOL fLogOpen;
+    std::wstring logProblem;  // why log.txt is not whole
+    HMODULE ntdll;
+    NtQueryKeyFunction queryKey;
+    std::wstring userKey;     // the running user's key, as the kernel names it
+    std::wstring text;        // the entry being built
+    std::vector<BYTE> data;   // value data being read
+    std::vector<WCHAR> name;  // value name being read
+    // Values whose data before the run is written, by key (names upper case).
+    std::map<std::wstring, std::set<std::wstring>> savedValues;
+};
+
+extern RunRecord TheRecord;
+
+// Whether undo entries are being written.
+BOOL UndoActive();
+// Hands the entry built in TheRecord.text to undo.reg; on a failed write the
+// undo file is closed as incomplete.
+void WriteUndoEntry();
+// Something the undo file will lack, with the reason.
+void UndoMissing(const std::wstring &what, LONG status);
+// The values of a key whose data before the run is already in the undo file,
+// which must keep only that: an import takes the last data written for a
+// value. Null when there are none.
+const std::set<std::wstring> *SavedValuesOf(const std::wstring &path);
+// Whether the value is among them; marks it as saved.
+BOOL ValueSavedBefore(const std::wstring &path, LPCWSTR lpName);
+std::wstring UpperCase(const std::wstring &text);
+// A Windows error as "error N: text".
+std::wstring ErrorText(DWORD code);
+
+// The kernel's name of an open key, as \REGISTRY\MACHINE\...: 0 or the
+// failure's status.
+LONG KernelKeyName(HKEY hKey, std::wstring *name);
+// The path at which an open key really lives, with the registry editor's
+// root names: HKEY_LOCAL_MACHINE (the 32-bit view's keys under
+// SOFTWARE\Wow6432Node), HKEY_CURRENT_USER (its classes under
+// Software\Classes) or HKEY_USERS. 0, or the failure's status.
+LONG RealKeyPath(HKEY hKey, std::wstring *lpPath);
+
+// Where an open key lives, and one of its values' type and data as Windows
+// holds them: 0 or the failure's status.
+LONG ReadValue(HKEY hKey, LPCWSTR lpName, std::wstring *lpPath, DWORD *lpType, std::string *lpBytes);
+
+// The registry editor's lines for a key and for a value.
+void AppendKeyLine(std::wstring *out, const std::wstring &path);
+// FALSE when the value's name cannot be written in the format (a line break in it).
+BOOL AppendValueLine(std::wstring *out, LPCWSTR lpName, DWORD type, const BYTE *data, DWORD size);

@@ -1,0 +1,23 @@
+#include "report/tally.h"
+
+namespace {
+
+DWORD counts[TALLY_ITEMS];
+
+}  // namespace
+
+void Tally(TallyItem item)
+{
+    ++counts[item];
+}
+
+DWORD TallyOf(TallyItem item)
+{
+    return counts[item];
+}
+
+void ResetTally()
+{
+    for (DWORD &count : counts)
+        count = 0;
+}

@@ -1,0 +1,51 @@
+#include "whole_run.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <vector>
+
+#include <winsim/control.h>
+
+#include "driver/install_command.h"
+#include "driver/process_state.h"
+#include "driver/wgetopt.h"
+#include "output_capture.h"
+
+Outcome RunVxclean(std::initializer_list<const wchar_t *> options)
+{
+    std::vector<const wchar_t *> argv = {L"vxclean"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    woptind = 0;
+    ProgramName = argv[0];
+    RegViewFlag = 0;
+    RebootNeeded = 0;
+    OutputCapture capture;
+    Outcome run;
+    run.status = InstallCommand(static_cast<int>(argv.size()), argv.data());
+    run.out = capture.Out();
+    run.err = capture.Err();
+    return run;
+}
+
+std::map<std::string, std::string> DriveC()
+{
+    std::map<std::string, std::string> files;
+    std::string root = winsim::MachineFolder() + "/C";
+    const std::string records = "/Windows/Temp/vxclean-";
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(root)) {
+        std::string name = entry.path().string().substr(root.size());
+        if (name.compare(0, records.size(), records) == 0)
+            continue;
+        if (entry.is_directory()) {
+            files[name + "/"] = "";
+        } else {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::stringstream content;
+            content << in.rdbuf();
+            files[name] = content.str();
+        }
+    }
+    return files;
+}

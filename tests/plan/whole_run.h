@@ -1,0 +1,22 @@
+// A whole run of the program on the simulated machine, and the drive C: it
+// leaves, as tests compare them.
+#pragma once
+
+#include <initializer_list>
+#include <map>
+#include <string>
+
+#include "win32api.h"
+
+struct Outcome {
+    DWORD status;
+    std::wstring out;
+    std::wstring err;
+};
+
+// The install command with these options, as the entry would call it.
+Outcome RunVxclean(std::initializer_list<const wchar_t *> options);
+
+// Every file (with its content) and folder (named with a trailing "/") of
+// drive C:, but for the records that runs keep in the temporary folder.
+std::map<std::string, std::string> DriveC();

@@ -1,0 +1,85 @@
+#include "record_files.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "win32api.h"
+#ifndef _WIN32
+#include <winsim/control.h>
+#endif
+
+namespace {
+
+std::wstring TempFolder()
+{
+    WCHAR temp[MAX_PATH + 1];
+    DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring folder(temp, length);
+    if (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    return folder;
+}
+
+std::wstring FilePath(const std::wstring &folder, const wchar_t *name)
+{
+    return folder + L"\\" + name;
+}
+
+}  // namespace
+
+std::vector<std::wstring> RecordFolders()
+{
+    std::vector<std::wstring> folders;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((TempFolder() + L"\\vxclean-*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return folders;
+    do
+        folders.push_back(TempFolder() + L"\\" + data.cFileName);
+    while (FindNextFileW(search, &data));
+    FindClose(search);
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+std::wstring RecordText(const std::wstring &folder, const wchar_t *name)
+{
+    HANDLE file = CreateFileW(FilePath(folder, name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return L"";
+    std::string bytes;
+    char chunk[65536];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    std::vector<unsigned> units;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        units.push_back(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    std::wstring text;
+    for (size_t i = 0; i < units.size(); ++i) {
+        unsigned c = units[i];
+        // A pair is one character where wide characters are four bytes.
+        if (sizeof(wchar_t) == 4 && c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        if (c != L'\r')
+            text.push_back(static_cast<wchar_t>(c));
+    }
+    return text;
+}
+
+bool ImportUndoFile(const std::wstring &folder)
+{
+#ifdef _WIN32
+    std::wstring command = L"regedit /s \"" + FilePath(folder, L"undo.reg") + L"\"";
+    return _wsystem(command.c_str()) == 0;
+#else
+    std::wstring text = RecordText(folder, L"undo.reg");
+    std::wstring reason;
+    return !text.empty() && winsim::ImportRegistry(text, &reason);
+#endif
+}

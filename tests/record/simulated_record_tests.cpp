@@ -1,0 +1,258 @@
+// The record of whole runs on an installed machine, on 64-bit Windows (both
+// views, which Wine cannot show) and 32-bit Windows: importing the undo file
+// gives back the registry as it was, also after a run killed at any point,
+// and a record that cannot be made or written changes nothing of the run.
+// Only the simulated machine can kill a run at a given call or fail the
+// record's own writes.
+#include <map>
+#include <set>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include "driver/process_state.h"
+#include "installed_family.h"
+#include "record_files.h"
+#include "registry_helpers.h"
+#include "test_machine.h"
+#include "untidy_strings.h"
+#include "whole_run.h"
+
+namespace {
+
+const wchar_t SERVICE[] = L"SYSTEM\\CurrentControlSet\\Services\\vxcsp";
+const wchar_t RECORD_LINE[] = L"Record of this run: C:\\Windows\\Temp\\vxclean-20261207-093000\n";
+const LONG ERROR_DISK_FULL_CODE = 112;
+
+// The registry as the registry editor exports it, each key's values in name
+// order (a value put back comes after those that stayed, as on Windows),
+// without the delete-at-restart records that a run adds.
+std::wstring Registry()
+{
+    std::wistringstream in(winsim::ExportRegistry());
+    std::map<std::wstring, std::multiset<std::wstring>> keys;
+    std::wstring line, key, value;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        value += line;
+        if (!value.empty() && value.back() == L'\\') {
+            value.pop_back();
+            continue;
+        }
+        if (!value.empty() && value[0] == L'[')
+            keys[key = value];
+        else if (!value.empty() && value.compare(0, 30, L"\"PendingFileRenameOperations\"=") != 0)
+            keys[key].insert(value);
+        value.clear();
+    }
+    std::wstring text;
+    for (const auto &entry : keys) {
+        text += entry.first + L"\n";
+        for (const std::wstring &data : entry.second)
+            text += data + L"\n";
+    }
+    return text;
+}
+
+// The lines that only one of two registries has, a few of them.
+std::string Difference(const std::wstring &before, const std::wstring &after)
+{
+    std::multiset<std::wstring> lines[2];
+    for (int side = 0; side < 2; ++side) {
+        std::wistringstream in(side ? after : before);
+        std::wstring line;
+        while (std::getline(in, line))
+            lines[side].insert(line);
+    }
+    std::string text;
+    int shown = 0;
+    for (int side = 0; side < 2; ++side)
+        for (const std::wstring &line : lines[side])
+            if (!lines[1 - side].count(line) && shown++ < 12)
+                text += (side ? "\n+ " : "\n- ") + std::string(line.begin(), line.end());
+    return text;
+}
+
+// A line of the summary.
+std::wstring SummaryLine(const std::wstring &label, const std::wstring &value)
+{
+    return L"  " + label + std::wstring(26 - label.size(), L' ') + value + L"\n";
+}
+
+// The installed machine with what an undo file finds hardest: strings that
+// are no well-formed text, a key everyone is refused, a link, in a tree
+// that the run deletes.
+void InstallMachine(winsim::MachineKind kind)
+{
+    StartFreshMachine();
+    winsim::SetMachineKind(kind);
+    winsim::SetLocalClock(2026, 12, 7, 9, 30, 0);
+    EnableTakeOwnership();
+    InstallBystanders();
+    InstallProductFamily();
+    std::wstring odd = std::wstring(SERVICE) + L"\\Odd";
+    add_value(HKEY_LOCAL_MACHINE, odd, L"", REG_SZ, SzBytes(L"default \"quoted\" \\ text"));
+    add_value(HKEY_LOCAL_MACHINE, odd, L"name \"with\" \\ marks", REG_DWORD, {1, 2, 3});
+    add_value(HKEY_LOCAL_MACHINE, odd, L"no terminator", REG_SZ, {0x41, 0, 0x42, 0});
+    add_value(HKEY_LOCAL_MACHINE, odd, L"lines", REG_SZ, SzBytes(L"a\r\nb"));
+    add_value(HKEY_LOCAL_MACHINE, odd, L"own type", 0x12345, {});
+    add_value(HKEY_LOCAL_MACHINE, odd, L"qword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8});
+    add_value(HKEY_LOCAL_MACHINE, odd, L"long", REG_BINARY, std::vector<BYTE>(300, 0xA5));
+    std::wstring untidy = UntidyStringsFile();
+    untidy.replace(untidy.find(UNTIDY_KEY), wcslen(UNTIDY_KEY), odd + L"\\Untidy");
+    std::wstring reason;
+    ASSERT_TRUE(winsim::ImportRegistry(untidy, &reason));
+    add_key(HKEY_LOCAL_MACHINE, std::wstring(SERVICE) + L"\\Locked\\Inner");
+    deny_everyone(HKEY_LOCAL_MACHINE, std::wstring(SERVICE) + L"\\Locked");
+    add_link(std::wstring(SERVICE) + L"\\Link", L"SOFTWARE\\Microsoft");
+}
+
+size_t CountLines(const std::wstring &text, const std::wstring &start)
+{
+    size_t count = 0;
+    for (size_t at = 0; (at = text.find(L"\n" + start, at)) != std::wstring::npos; ++at)
+        ++count;
+    return count;
+}
+
+std::wstring SummaryOf(const std::wstring &out)
+{
+    size_t at = out.rfind(L"\nSummary of the run\n");
+    return at == std::wstring::npos ? L"" : out.substr(at + 1);
+}
+
+// What the run printed between the record's lines and the summary.
+std::wstring Body(const std::wstring &out)
+{
+    size_t start = out.find(L"\n\n");
+    size_t end = out.rfind(L"\nSummary of the run\n");
+    return start == std::wstring::npos || end == std::wstring::npos ? L"" : out.substr(start + 2, end - start - 2);
+}
+
+class RecordTest : public testing::TestWithParam<winsim::MachineKind> {};
+
+}  // namespace
+
+TEST_P(RecordTest, ImportingTheUndoFileGivesBackEveryKeyAndValueTheRunRemoved)
+{
+    InstallMachine(GetParam());
+    const std::wstring before = Registry();
+    const std::wstring lockedSecurity = KeyTree(HKEY_LOCAL_MACHINE, std::wstring(SERVICE) + L"\\Locked");
+    Outcome run = RunVxclean({L"-clear", L"-delkeys"});
+    const std::wstring afterRun = Registry();
+    ASSERT_EQ(0u, run.status) << run.err;
+    ASSERT_EQ(std::vector<std::wstring>{L"C:\\Windows\\Temp\\vxclean-20261207-093000"}, RecordFolders());
+    const std::wstring folder = RecordFolders()[0];
+    EXPECT_EQ(0u, run.out.find(RECORD_LINE));
+    EXPECT_EQ(run.out, RecordText(folder, L"log.txt"));
+    EXPECT_EQ(SummaryOf(run.out), RecordText(folder, L"summary.txt"));
+
+    const std::wstring undo = RecordText(folder, L"undo.reg");
+    EXPECT_NE(std::wstring::npos,
+              undo.find(L"; Registry link HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services\\vxcsp\\Link to "
+                        L"\\REGISTRY\\MACHINE\\SOFTWARE\\Microsoft\n"));
+    // Every key the run took over has its owner and DACL before the run.
+    const size_t owners = CountLines(undo, L"; Owner and DACL of ");
+    EXPECT_NE(std::wstring::npos, undo.find(L"\\Services\\vxcsp\\Locked before the run: O:BAD:(D;"));
+    EXPECT_NE(std::wstring::npos, undo.find(L"; Deleted file: C:\\"));
+
+    ASSERT_TRUE(ImportUndoFile(folder));
+    // The link is a comment: everything else is back, byte for byte.
+    add_link(std::wstring(SERVICE) + L"\\Link", L"SOFTWARE\\Microsoft");
+    EXPECT_TRUE(before == Registry()) << Difference(before, Registry());
+    EXPECT_NE(lockedSecurity, KeyTree(HKEY_LOCAL_MACHINE, std::wstring(SERVICE) + L"\\Locked"));
+
+    // The summary's counts are what the registry lost.
+    std::wistringstream keysBefore(before), keysAfter(afterRun);
+    std::set<std::wstring> kept;
+    std::wstring line;
+    size_t removed = 0;
+    while (std::getline(keysAfter, line))
+        if (!line.empty() && line[0] == L'[')
+            kept.insert(line);
+    while (std::getline(keysBefore, line))
+        removed += !line.empty() && line[0] == L'[' && !kept.count(line);
+    EXPECT_NE(std::wstring::npos,
+              SummaryOf(run.out).find(SummaryLine(L"Registry keys removed:", std::to_wstring(removed))))
+        << SummaryOf(run.out);
+    EXPECT_NE(std::wstring::npos, SummaryOf(run.out).find(SummaryLine(L"Undo file:", L"complete")));
+    EXPECT_EQ(removed, owners);
+}
+
+TEST_P(RecordTest, AKilledRunLeavesAnUndoFileThatGivesBackAllItRemoved)
+{
+    const char *const changes[] = {"RegDeleteKeyExW",   "RegDeleteKeyW", "RegDeleteValueW", "RegSetValueExW",
+                                   "RegSetKeySecurity", "ZwDeleteKey",   "WriteFile"};
+    InstallMachine(GetParam());
+    std::map<std::string, unsigned> calls;
+    for (const char *function : changes)
+        calls[function] = winsim::CallCount(function);
+    RunVxclean({L"-clear", L"-delkeys"});
+    for (const char *function : changes)
+        calls[function] = winsim::CallCount(function) - calls[function];
+
+    const unsigned KILLS = 24;
+    for (unsigned i = 0; i < KILLS; ++i) {
+        const char *function = changes[i % (sizeof changes / sizeof changes[0])];
+        if (calls[function] == 0)
+            continue;
+        unsigned nth = 1 + (i * 7919u) % calls[function];
+        InstallMachine(GetParam());
+        const std::wstring before = Registry();
+        winsim::KillAtCall(function, winsim::CallCount(function) + nth);
+        EXPECT_THROW(RunVxclean({L"-clear", L"-delkeys"}), winsim::ProcessKilled) << function << " " << nth;
+        ASSERT_EQ(1u, RecordFolders().size());
+        ASSERT_TRUE(ImportUndoFile(RecordFolders()[0])) << function << " " << nth;
+        add_link(std::wstring(SERVICE) + L"\\Link", L"SOFTWARE\\Microsoft");
+        EXPECT_TRUE(before == Registry())
+            << "killed at " << function << " call " << nth << Difference(before, Registry());
+    }
+}
+
+TEST_P(RecordTest, ARecordThatCannotBeMadeOrWrittenChangesNothingOfTheRun)
+{
+    InstallMachine(GetParam());
+    Outcome normal = RunVxclean({L"-clear"});
+    const std::wstring cleaned = Registry();
+    ASSERT_EQ(RECORD_LINE, normal.out.substr(0, wcslen(RECORD_LINE)));
+
+    struct {
+        const char *function;
+        unsigned nth;
+        const wchar_t *said;
+    } faults[] = {
+        {"CreateDirectoryW", 1,
+         L"No undo file: cannot make the folder C:\\Windows\\Temp\\vxclean-20261207-093000 (error 5"},
+        {"WriteFile", 6, L"  Undo file:                INCOMPLETE: writing it failed (error 112"},
+    };
+    for (const auto &fault : faults) {
+        InstallMachine(GetParam());
+        winsim::FailCall(fault.function, winsim::CallCount(fault.function) + fault.nth,
+                         fault.nth == 1 ? ERROR_ACCESS_DENIED : ERROR_DISK_FULL_CODE);
+        Outcome faulted = RunVxclean({L"-clear"});
+        EXPECT_EQ(normal.status, faulted.status) << fault.function;
+        EXPECT_TRUE(cleaned == Registry()) << fault.function;
+        EXPECT_TRUE(Body(normal.out) == Body(faulted.out)) << fault.function;
+        EXPECT_NE(std::wstring::npos, faulted.out.find(fault.said))
+            << faulted.out.substr(0, 300) << SummaryOf(faulted.out);
+    }
+}
+
+TEST_P(RecordTest, AReportRunKeepsNoRecordAndEndsWithItsSummary)
+{
+    InstallMachine(GetParam());
+    Outcome run = RunVxclean({L"-show", L"-warn"});
+    EXPECT_EQ(std::vector<std::wstring>(), RecordFolders());
+    EXPECT_EQ(L"Start remove by UpgradeCode\n", run.out.substr(0, 28));
+    std::wstring summary = SummaryOf(run.out);
+    EXPECT_NE(std::wstring::npos, summary.find(SummaryLine(L"Registry keys removed:", L"0")));
+    EXPECT_NE(std::wstring::npos, summary.find(SummaryLine(L"Failures reported:", L"0")));
+    EXPECT_NE(std::wstring::npos, summary.find(SummaryLine(L"Exit status:", std::to_wstring(run.status))));
+    EXPECT_NE(std::wstring::npos,
+              summary.find(SummaryLine(L"Record of this run:", L"none, a report run changes nothing")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RecordTest,
+                         testing::Values(winsim::MachineKind::Windows64, winsim::MachineKind::Windows32));

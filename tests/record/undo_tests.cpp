@@ -1,0 +1,155 @@
+// The undo file against an importer that this program did not write: a tree
+// the engine deletes under a record comes back byte for byte from it, through
+// winsim's import on the host and through Wine's regedit.
+#include <cwctype>
+
+#include <gtest/gtest.h>
+
+#include "driver/process_state.h"
+#include "output_capture.h"
+#include "record/record.h"
+#include "record_files.h"
+#include "registry/registry.h"
+#include "registry_helpers.h"
+#include "test_machine.h"
+
+namespace {
+
+const std::wstring TREE = std::wstring(TEST_SOFTWARE) + L"\\Undo";
+const wchar_t USER_TREE[] = L"Software\\VxTestUndo";
+const wchar_t CLASS_KEY[] = L"VxTestUndo.Class";
+
+std::vector<BYTE> Bytes(size_t size, BYTE first)
+{
+    std::vector<BYTE> data(size);
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<BYTE>(first + i * 7);
+    return data;
+}
+
+// String data as a caller passes it, exactly these characters.
+std::vector<BYTE> Chars(const std::wstring &text)
+{
+    const BYTE *bytes = reinterpret_cast<const BYTE *>(text.data());
+    return std::vector<BYTE>(bytes, bytes + text.size() * sizeof(wchar_t));
+}
+
+// Values of every kind that the text form could get wrong.
+void AddHardValues(HKEY root, const std::wstring &path)
+{
+    add_value(root, path, L"", REG_SZ, SzBytes(L"default"));
+    add_value(root, path, L"quote \" and \\ backslash", REG_SZ, SzBytes(L"C:\\Program Files\\\"x\""));
+    add_value(root, path, L"empty text", REG_SZ, SzBytes(L""));
+    add_value(root, path, L"no terminator", REG_SZ, Chars(L"AB"));
+    add_value(root, path, L"inner nul", REG_SZ, Chars(std::wstring(L"A\0B\0", 4)));
+    add_value(root, path, L"line break", REG_SZ, SzBytes(L"one\r\ntwo"));
+    add_value(root, path, L"expand", REG_EXPAND_SZ, SzBytes(L"%SystemRoot%\\x"));
+    add_value(root, path, L"multi", REG_MULTI_SZ, Chars(std::wstring(L"a\0b\0\0", 5)));
+    add_value(root, path, L"dword", REG_DWORD, {0x78, 0x56, 0x34, 0x12});
+    add_value(root, path, L"short dword", REG_DWORD, {1, 2});
+    add_value(root, path, L"qword", REG_QWORD, Bytes(8, 1));
+    add_value(root, path, L"binary", REG_BINARY, Bytes(301, 3));
+    add_value(root, path, L"empty binary", REG_BINARY, {});
+    add_value(root, path, L"none", REG_NONE, Bytes(5, 9));
+    add_value(root, path, L"own type", 0x7fff1234, Bytes(3, 200));
+    add_value(root, path, std::wstring(255, L'v'), REG_SZ, SzBytes(L"long name"));
+}
+
+std::wstring Lower(std::wstring text)
+{
+    for (wchar_t &c : text)
+        c = static_cast<wchar_t>(towlower(static_cast<wint_t>(c)));
+    return text;
+}
+
+class UndoTest : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        StartFreshMachine();
+        EmptyTestKeys();
+        RemoveTestTree(HKEY_CURRENT_USER, USER_TREE);
+        RemoveTestTree(HKEY_CLASSES_ROOT, CLASS_KEY);
+        EnableTakeOwnership();
+        RegViewFlag = 0;
+    }
+    void TearDown() override
+    {
+        RemoveTestTree(HKEY_CURRENT_USER, USER_TREE);
+        RemoveTestTree(HKEY_CLASSES_ROOT, CLASS_KEY);
+    }
+    // Deletes each tree under a record; the undo file's text.
+    std::wstring WipeRecorded(const std::vector<std::pair<HKEY, std::wstring>> &trees)
+    {
+        {
+            OutputCapture capture;
+            StartRecord(TRUE);
+            for (const auto &tree : trees)
+                EXPECT_EQ(0u, RecurseWipeRegTree(tree.first, tree.second.c_str())) << capture.Err();
+            FinishRecord(0);
+        }
+        folder_ = RecordFolders().empty() ? L"" : RecordFolders().back();
+        return RecordText(folder_, L"undo.reg");
+    }
+    std::wstring folder_;
+};
+
+}  // namespace
+
+TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
+{
+    AddHardValues(HKEY_LOCAL_MACHINE, TREE);
+    AddHardValues(HKEY_LOCAL_MACHINE, TREE + L"\\Child\\Grandchild");
+    add_key(HKEY_LOCAL_MACHINE, TREE + L"\\Empty");
+    add_sz(HKEY_LOCAL_MACHINE, TREE + L"\\Locked\\Inner", L"kept", L"behind a refusal");
+    AddHardValues(HKEY_CURRENT_USER, USER_TREE);
+    add_sz(HKEY_CLASSES_ROOT, CLASS_KEY, L"", L"a class");
+    // The import gives the refused key its parent's security back.
+    const std::wstring machine = KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false);
+    deny_everyone(HKEY_LOCAL_MACHINE, TREE + L"\\Locked");
+    const std::wstring user = KeyTree(HKEY_CURRENT_USER, USER_TREE, 0, false);
+    const std::wstring classes = KeyTree(HKEY_CLASSES_ROOT, CLASS_KEY, 0, false);
+
+    std::wstring undo =
+        WipeRecorded({{HKEY_LOCAL_MACHINE, TREE}, {HKEY_CURRENT_USER, USER_TREE}, {HKEY_CLASSES_ROOT, CLASS_KEY}});
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, TREE);
+    verify_key_nonexist(HKEY_CURRENT_USER, USER_TREE);
+    ASSERT_EQ(0u, undo.find(L"Windows Registry Editor Version 5.00\n\n")) << undo.substr(0, 200);
+    // Each key at the path where it lives, whatever root it was reached by.
+    EXPECT_NE(std::wstring::npos, Lower(undo).find(L"\n[hkey_current_user\\software\\vxtestundo]\n"));
+    EXPECT_NE(std::wstring::npos, Lower(undo).find(L"\n[hkey_local_machine\\software\\classes\\vxtestundo.class]\n"));
+    EXPECT_NE(std::wstring::npos,
+              Lower(undo).find(
+                  L"; owner and dacl of hkey_local_machine\\software\\vxtest\\undo\\locked before the run: o:bad:"));
+
+    ASSERT_TRUE(ImportUndoFile(folder_));
+    EXPECT_EQ(machine, KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false));
+    EXPECT_EQ(user, KeyTree(HKEY_CURRENT_USER, USER_TREE, 0, false));
+    EXPECT_EQ(classes, KeyTree(HKEY_CLASSES_ROOT, CLASS_KEY, 0, false));
+}
+
+TEST_F(UndoTest, ARewrittenValueKeepsItsFirstDataAndADeletedOneComesBack)
+{
+    add_value(HKEY_LOCAL_MACHINE, TREE, L"list", REG_MULTI_SZ, Chars(std::wstring(L"a\0b\0\0", 5)));
+    add_sz(HKEY_LOCAL_MACHINE, TREE, L"vxgone", L"value the products own");
+    add_sz(HKEY_LOCAL_MACHINE, TREE, L"other", L"stays");
+    const std::wstring before = KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false);
+    {
+        OutputCapture capture;
+        StartRecord(TRUE);
+        HKEY key;
+        ASSERT_EQ(0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, TREE.c_str(), 0, KEY_ALL_ACCESS, &key));
+        // Rewritten twice, as the two security packages rewrite their list.
+        for (const wchar_t *data : {L"b\0", L"\0"}) {
+            UndoValue(key, L"list");
+            RegSetValueExW(key, L"list", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(data),
+                           static_cast<DWORD>((wcslen(data) + 2) * sizeof(wchar_t)));
+        }
+        RegCloseKey(key);
+        EXPECT_EQ(0u, DeleteValuesByName(HKEY_LOCAL_MACHINE, TREE.c_str(), L"vx", MODE_REMOVE, 0));
+        EXPECT_EQ(0u, RecurseWipeRegTree(HKEY_LOCAL_MACHINE, TREE.c_str()));
+        FinishRecord(0);
+    }
+    ASSERT_TRUE(ImportUndoFile(RecordFolders().back()));
+    EXPECT_EQ(before, KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false));
+}
