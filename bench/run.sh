@@ -96,7 +96,7 @@ for size in "$@"; do
             under_wine=-
             [ -n "${WINE:-}" ] && under_wine=$(for _ in $(seq "$repeat"); do wine_run "$b" "$machine-32" "$option"; done | median)
             count() { awk -v f="$1" '$1 == f { print $2 }' "$work/counts"; }
-            total=$(awk '$1 ~ /^(Reg|Zw)/ { s += $2 } END { print s }' "$work/counts")
+            total=$(awk '$1 ~ /^(Reg|Zw|Nt)/ { s += $2 } END { print s }' "$work/counts")
             per_key=$(awk -v t="$total" -v n="$size" 'BEGIN { printf "%.1f", t / n }')
             echo "| $b | $size | $((size / 20)) | $option | $host | $under_wine | $(count RegOpenKeyExW) | $(count RegEnumKeyExW) | $(count RegEnumValueW) | $(count RegQueryValueExW) | $total | $per_key |"
         done

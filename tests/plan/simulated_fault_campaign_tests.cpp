@@ -154,6 +154,13 @@ TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRun
             EXPECT_TRUE(run.status == 0 && !residue)
                 << kind.function << " call " << nth << " failing with " << kind.code;
         }
+        // Every write of the record that fails is owned up to.
+        if (kind.function == std::string("WriteFile")) {
+            EXPECT_TRUE(run.out.find(L"INCOMPLETE") != std::wstring::npos ||
+                        run.out.find(L"incomplete") != std::wstring::npos ||
+                        run.out.find(L"No undo file: ") != std::wstring::npos)
+                << "WriteFile call " << nth;
+        }
 
         DWORD again = RunVxclean({L"-clear"}).status;
         winsim::CarryOutPendingFileRenames();
