@@ -16,6 +16,8 @@ namespace {
 
 const char BACKUP_TAG[] = ".vxclean-";
 const char NEW_HIVE_TAG[] = ".vxclean-new";
+// Saves within the same second get backups "-2", "-3" and so on.
+const int MAX_BACKUPS_IN_A_SECOND = 99;
 
 std::string FolderOf(const std::string &file)
 {
@@ -108,9 +110,16 @@ std::vector<std::string> LogFilesBeside(const std::string &hive)
 
 bool BackUpHive(const std::string &hive, std::wstring *reason)
 {
-    std::string stamp = BACKUP_TAG + Stamp();
     std::vector<std::string> files = LogFilesBeside(hive);
     files.insert(files.begin(), hive);
+    const std::string base = BACKUP_TAG + Stamp();
+    auto taken = [&](const std::string &suffix) {
+        return std::any_of(files.begin(), files.end(),
+                           [&](const std::string &file) { return access((file + suffix).c_str(), F_OK) == 0; });
+    };
+    std::string stamp = base;
+    for (int n = 2; taken(stamp) && n <= MAX_BACKUPS_IN_A_SECOND; ++n)
+        stamp = base + "-" + std::to_string(n);
     for (const std::string &file : files)
         if (!CopyFile(file, file + stamp, reason))
             return false;
