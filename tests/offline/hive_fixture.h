@@ -1,0 +1,32 @@
+// Real hives for the offline tests, and what hivex's own tools say of them.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "win32api.h"
+
+// A folder of its own for each test, where the hives are unpacked.
+class HiveTest : public testing::Test {
+  protected:
+    void SetUp() override;
+    // The data file "<name>.xz" unpacked into the folder; its path.
+    std::string Unpack(const std::string &name);
+    std::vector<std::string> FilesInFolder() const;
+    std::string folder;
+};
+
+std::string FileBytes(const std::string &path);
+
+// hivexregedit's export of a hive under the prefix, as entries: each key's
+// line, and each value's line after its key's.
+std::multiset<std::string> HivexEntries(const std::string &hive, const std::string &prefix);
+// The whole export, as a file a test can import.
+void HivexExport(const std::string &hive, const std::string &prefix, const std::string &file);
+
+// Every key (as "path") and value (as "path|name|type|bytes") of the tree at
+// the path, links not followed, whatever the order of values.
+std::multiset<std::wstring> TreeEntries(HKEY root, const std::wstring &path);

@@ -1,0 +1,158 @@
+#include "hive_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include "winsim/windows.h"
+
+namespace winsim {
+namespace {
+
+const char BACKUP_TAG[] = ".vxclean-";
+const char NEW_HIVE_TAG[] = ".vxclean-new";
+// Saves within the same second get backups "-2", "-3" and so on.
+const int MAX_BACKUPS_IN_A_SECOND = 99;
+
+std::string FolderOf(const std::string &file)
+{
+    size_t slash = file.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+    return text;
+}
+
+bool Fail(std::wstring *reason, const std::wstring &what, const std::string &file)
+{
+    *reason = what + L" " + WideText(file) + L": " + ErrorText(errno);
+    return false;
+}
+
+bool SyncPath(const std::string &path, int flags)
+{
+    int fd = open(path.c_str(), flags);
+    if (fd < 0)
+        return false;
+    bool synced = fsync(fd) == 0;
+    return close(fd) == 0 && synced;
+}
+
+bool CopyFile(const std::string &from, const std::string &to, std::wstring *reason)
+{
+    int in = open(from.c_str(), O_RDONLY);
+    if (in < 0)
+        return Fail(reason, L"cannot read", from);
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (out < 0) {
+        close(in);
+        return Fail(reason, L"cannot create the backup", to);
+    }
+    char buffer[1 << 16];
+    ssize_t got;
+    bool copied = true;
+    while (copied && (got = read(in, buffer, sizeof buffer)) != 0) {
+        copied = got > 0;
+        for (ssize_t done = 0; copied && done < got;) {
+            ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+            copied = put > 0;
+            done += put;
+        }
+    }
+    copied = copied && fsync(out) == 0;
+    int error = errno;
+    close(in);
+    copied = close(out) == 0 && copied;
+    if (copied)
+        return true;
+    errno = error;
+    unlink(to.c_str());
+    return Fail(reason, L"cannot write the backup", to);
+}
+
+std::string Stamp()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> LogFilesBeside(const std::string &hive)
+{
+    std::vector<std::string> logs;
+    std::string folder = FolderOf(hive);
+    std::string base = Lower(hive.substr(hive.rfind('/') == std::string::npos ? 0 : hive.rfind('/') + 1));
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        return logs;
+    while (dirent *entry = readdir(dir)) {
+        std::string name = Lower(entry->d_name);
+        if (name == base + ".log1" || name == base + ".log2")
+            logs.push_back(folder + "/" + entry->d_name);
+    }
+    closedir(dir);
+    std::sort(logs.begin(), logs.end());
+    return logs;
+}
+
+bool BackUpHive(const std::string &hive, std::wstring *reason)
+{
+    std::vector<std::string> files = LogFilesBeside(hive);
+    files.insert(files.begin(), hive);
+    const std::string base = BACKUP_TAG + Stamp();
+    auto taken = [&](const std::string &suffix) {
+        return std::any_of(files.begin(), files.end(),
+                           [&](const std::string &file) { return access((file + suffix).c_str(), F_OK) == 0; });
+    };
+    std::string stamp = base;
+    for (int n = 2; taken(stamp) && n <= MAX_BACKUPS_IN_A_SECOND; ++n)
+        stamp = base + "-" + std::to_string(n);
+    for (const std::string &file : files)
+        if (!CopyFile(file, file + stamp, reason))
+            return false;
+    if (!SyncPath(FolderOf(hive), O_RDONLY | O_DIRECTORY))
+        return Fail(reason, L"cannot flush the folder of", hive);
+    return true;
+}
+
+bool CommitHive(hive_h *hive, const std::string &file, std::wstring *reason)
+{
+    std::string written = file + NEW_HIVE_TAG;
+    unlink(written.c_str());
+    if (hivex_commit(hive, written.c_str(), 0) != 0) {
+        int error = errno;
+        unlink(written.c_str());
+        errno = error;
+        return Fail(reason, L"hivex cannot write the new hive", written);
+    }
+    if (!SyncPath(written, O_RDONLY)) {
+        int error = errno;
+        unlink(written.c_str());
+        errno = error;
+        return Fail(reason, L"cannot flush the new hive", written);
+    }
+    if (std::rename(written.c_str(), file.c_str()) != 0) {
+        int error = errno;
+        unlink(written.c_str());
+        errno = error;
+        return Fail(reason, L"cannot put the new hive in place of", file);
+    }
+    if (!SyncPath(FolderOf(file), O_RDONLY | O_DIRECTORY))
+        return Fail(reason, L"the new hive is in place but its folder could not be flushed:", file);
+    return true;
+}
+
+}  // namespace winsim

@@ -1,0 +1,23 @@
+// The files of a hive on the host: its transaction logs, a dated backup copy
+// and the new hive put in place so that a crash leaves the old or the new one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "hive_names.h"
+
+namespace winsim {
+
+// "<hive>.LOG1" and "<hive>.LOG2" beside the hive, in any case of letters.
+std::vector<std::string> LogFilesBeside(const std::string &hive);
+
+// "<file>.vxclean-YYYYMMDD-HHMMSS" of the hive and of each log, at the local
+// time of the simulated clock.
+bool BackUpHive(const std::string &hive, std::wstring *reason);
+
+// hivex writes the hive to a new file in its folder, which is flushed and
+// renamed over the hive, and the folder flushed.
+bool CommitHive(hive_h *hive, const std::string &file, std::wstring *reason);
+
+}  // namespace winsim
