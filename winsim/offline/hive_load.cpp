@@ -44,7 +44,7 @@ bool LoadValues(Loader &loader, hive_node_h node, RegKey &key)
         HivexArray<char> data(hivex_value_value(loader.hive, *value, &type, &size));
         if (!data || !ValueName(loader.hive, *value, &loaded.name))
             return Fail(loader, key, L"values");
-        loaded.type = static_cast<DWORD>(type);
+        loaded.type = TypeBits(type);
         loaded.data.assign(data.get(), data.get() + size);
         key.values.push_back(std::move(loaded));
     }

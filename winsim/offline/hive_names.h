@@ -4,6 +4,8 @@
 
 #include <hivex.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -25,6 +27,21 @@ struct FreeMemory {
     }
 };
 template <class T> using HivexArray = std::unique_ptr<T, FreeMemory>;
+
+// hivex keeps a value's type in an enum of the types Windows names; a value
+// of any other type (any 32-bit number) passes through it as its bits, which
+// are copied rather than converted, since the enum cannot hold them.
+static_assert(sizeof(hive_type) == sizeof(uint32_t), "a value type is 32 bits");
+inline uint32_t TypeBits(const hive_type &type)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &type, sizeof bits);
+    return bits;
+}
+inline void SetTypeBits(hive_type *type, uint32_t bits)
+{
+    std::memcpy(type, &bits, sizeof bits);
+}
 
 // hivex gives key and value names in UTF-8 (names stored in Latin-1 or
 // UTF-16LE recoded), with any NUL characters kept: the length says where a

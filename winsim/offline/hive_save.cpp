@@ -46,7 +46,7 @@ bool SameValues(Saver &saver, hive_node_h node, const RegKey &key, bool *same)
             return Fail(saver, key, L"read the values of");
         const BYTE *bytes = reinterpret_cast<const BYTE *>(data.get());
         *same = count < key.values.size() && key.values[count].name == name &&
-                key.values[count].type == static_cast<DWORD>(type) &&
+                key.values[count].type == TypeBits(type) &&
                 std::equal(bytes, bytes + size, key.values[count].data.begin(), key.values[count].data.end());
     }
     *same = *same && count == key.values.size();
@@ -63,8 +63,10 @@ bool WriteValues(Saver &saver, hive_node_h node, const RegKey &key)
             errno = EINVAL;
             return Fail(saver, key, L"write a value name with a NUL character in");
         }
-        values.push_back(hive_set_value{&names[i][0], static_cast<hive_type>(value.type), value.data.size(),
-                                        reinterpret_cast<char *>(const_cast<BYTE *>(value.data.data()))});
+        hive_set_value set = {&names[i][0], hive_t_none, value.data.size(),
+                              reinterpret_cast<char *>(const_cast<BYTE *>(value.data.data()))};
+        SetTypeBits(&set.t, value.type);
+        values.push_back(set);
     }
     if (hivex_node_set_values(saver.hive, node, values.size(), values.data(), 0) != 0)
         return Fail(saver, key, L"write the values of");
