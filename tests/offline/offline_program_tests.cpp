@@ -32,6 +32,11 @@ TEST_F(VolumeTest, InputThatCannotBeUsedIsRefusedAndNothingIsWritten)
     Run noTerminal = RunProgram("'" + volume + "'");
     EXPECT_EQ(2, noTerminal.status);
     EXPECT_TRUE(Contains(noTerminal.output, "no terminal to ask on")) << noTerminal.output;
+    Run refused = RunOnTerminal("'" + volume + "'", "n");
+    EXPECT_EQ(1, refused.status);
+    EXPECT_TRUE(Contains(refused.output,
+                         "Remove the VexaLune products from Windows 7 Professional 7601 on " + volume + "? [y/N]"))
+        << refused.output;
     EXPECT_EQ(files, VolumeFiles());
 
     std::ofstream(software, std::ios::binary | std::ios::in) << "not a hive";
@@ -57,6 +62,7 @@ TEST_F(VolumeTest, ARemovalTakesOnlyTheProductsAndASecondRunFindsNothing)
     std::string classesBytes = FileBytes(classes);
     Run removal = RunProgram("--yes --delkeys '" + volume + "'");
     EXPECT_EQ(0, removal.status) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "Written: " + user)) << removal.output;
     EXPECT_FALSE(std::filesystem::exists(productFile));
     EXPECT_EQ(systemBefore, HivexEntries(system, "HKEY_LOCAL_MACHINE\\SYSTEM"));
     std::multiset<std::string> software = HivexEntries(this->software, "HKEY_LOCAL_MACHINE\\SOFTWARE");

@@ -85,6 +85,15 @@ VolumeTest::Run VolumeTest::RunProgram(const std::string &arguments)
     return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(output)};
 }
 
+VolumeTest::Run VolumeTest::RunOnTerminal(const std::string &arguments, const std::string &answer)
+{
+    std::string output = folder + "/output.txt";
+    std::string command = "printf '" + answer + "\\n' | script -qec \"'" OFFLINE_PROGRAM "' " + arguments +
+                          "\" /dev/null > '" + output + "' 2>&1";
+    int status = std::system(command.c_str());
+    return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(output)};
+}
+
 std::map<std::string, std::string> VolumeTest::VolumeFiles() const
 {
     std::map<std::string, std::string> files;

@@ -18,6 +18,9 @@ class VolumeTest : public HiveTest {
     };
     // vxclean-offline with these arguments, standard input not a terminal.
     Run RunProgram(const std::string &arguments);
+    // The same on a terminal (a pseudo-terminal of util-linux's script),
+    // which is given the answer.
+    Run RunOnTerminal(const std::string &arguments, const std::string &answer);
     // Every file under the volume, by its path there, with its bytes.
     std::map<std::string, std::string> VolumeFiles() const;
 
