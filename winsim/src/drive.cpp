@@ -1,4 +1,4 @@
-// Drive C: as a host folder, and the file states that tests and the host
+// Drive C: as a host folder (the machine's own or one given as it is), and the file states that tests and the host
 // program set up: loaded images and junctions.
 #include <unistd.h>
 
@@ -26,6 +26,7 @@ const char *const standardFolders[] = {
 void SetMachineFolder(const std::string &hostFolder)
 {
     TheMachine().files.machineFolder = hostFolder;
+    TheMachine().files.driveFolder = hostFolder.empty() ? std::string() : hostFolder + "/C";
     if (hostFolder.empty())
         return;
     std::error_code error;
@@ -36,6 +37,22 @@ void SetMachineFolder(const std::string &hostFolder)
 const std::string &MachineFolder()
 {
     return TheMachine().files.machineFolder;
+}
+
+void UseFolderAsDriveC(const std::string &hostFolder)
+{
+    TheMachine().files.machineFolder.clear();
+    TheMachine().files.driveFolder = hostFolder;
+}
+
+std::string HostPathOf(const std::wstring &windowsPath)
+{
+    bool redirectionDisabled = TheMachine().fsRedirectionDisabled;
+    TheMachine().fsRedirectionDisabled = true;
+    ResolvedPath item;
+    DWORD error = ResolvePath(windowsPath.c_str(), item);
+    TheMachine().fsRedirectionDisabled = redirectionDisabled;
+    return error ? std::string() : item.host;
 }
 
 void MapAsLoadedImage(const wchar_t *path)

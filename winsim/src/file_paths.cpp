@@ -141,12 +141,12 @@ DWORD ResolvePath(const wchar_t *path, ResolvedPath &resolved)
     resolved.trailingBackslash = full.size() > 3 && full.back() == L'\\';
     if (resolved.trailingBackslash)
         full.pop_back();
-    if ((full[0] != L'C' && full[0] != L'c') || TheMachine().files.machineFolder.empty())
+    if ((full[0] != L'C' && full[0] != L'c') || TheMachine().files.driveFolder.empty())
         return ERROR_PATH_NOT_FOUND;
     resolved.full = Redirected(full);
 
     std::vector<std::wstring> components = SplitComponents(resolved.full.substr(2));
-    std::string host = TheMachine().files.machineFolder + "/C";
+    std::string host = TheMachine().files.driveFolder;
     for (size_t i = 0; i < components.size(); ++i) {
         if (!IsValidName(components[i]))
             return ERROR_INVALID_NAME;

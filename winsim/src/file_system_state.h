@@ -41,6 +41,7 @@ struct FileSearch {
 
 struct FileSystem {
     std::string machineFolder;
+    std::string driveFolder;             // the host folder of drive C:, empty for none
     std::map<NodeId, DWORD> attributes;  // read-only, hidden, system, archive ...
     std::set<NodeId> loadedImages;
     std::map<HANDLE, OpenFile> openFiles;

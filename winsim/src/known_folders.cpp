@@ -91,22 +91,31 @@ DWORD WINAPI ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize)
     return static_cast<DWORD>(expanded.size() + 1);
 }
 
+void winsim::SetCommonStartMenu(const std::wstring &path)
+{
+    TheMachine().commonStartMenu = path;
+}
+
+// The system folders follow %SystemRoot%.
 HRESULT WINAPI SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD dwFlags, LPWSTR pszPath)
 {
-    const wchar_t *folder = nullptr;
+    const wchar_t *systemRoot = ValueOf(L"SYSTEMROOT");
+    std::wstring folder;
     switch (csidl & 0xFF) {
     case CSIDL_SYSTEM:
-        folder = L"C:\\Windows\\system32";
+        folder = systemRoot ? systemRoot + std::wstring(L"\\system32") : L"";
         break;
     case CSIDL_WINDOWS:
-        folder = L"C:\\Windows";
+        folder = systemRoot ? systemRoot : L"";
         break;
     case CSIDL_COMMON_STARTMENU:
-        folder = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
+        folder = TheMachine().commonStartMenu;
+        if (folder.empty())
+            folder = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
         break;
     }
-    if (!folder || dwFlags > 1 || !pszPath)
+    if (folder.empty() || folder.size() >= MAX_PATH || dwFlags > 1 || !pszPath)
         return E_INVALIDARG;
-    std::wcscpy(pszPath, folder);
+    std::wcscpy(pszPath, folder.c_str());
     return S_OK;
 }

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "security_ids.h"
+
 namespace winsim {
 
 Machine &TheMachine()
@@ -20,6 +22,7 @@ std::wstring Lowercase(const wchar_t *text)
 
 void ResetMachine()
 {
+    ResetUserSid();
     TheMachine() = Machine();
     SetLastError(0);
 }

@@ -52,6 +52,7 @@ struct Machine {
 
     // Variables the process set, by upper-case name; a deleted one is absent.
     std::map<std::wstring, std::pair<bool, std::wstring>> environment;
+    std::wstring commonStartMenu;  // empty: Windows' default
 
     KeyPtr registry = FreshRegistry(MachineKind::Windows64);
     std::map<HKEY, KeyHandle> keyHandles;

@@ -10,6 +10,13 @@ const BYTE NT_AUTHORITY[6] = {0, 0, 0, 0, 0, 5};
 const size_t SID_HEADER = 8;
 const BYTE MAX_SUB_AUTHORITIES = 15;
 
+// Empty while the machine's own administrator is the user.
+SidBytes &ChosenUserSid()
+{
+    static SidBytes chosen;
+    return chosen;
+}
+
 }  // namespace
 
 SidBytes MakeSid(const BYTE authority[6], const std::vector<DWORD> &subAuthorities)
@@ -75,7 +82,45 @@ SidBytes UsersSid()
 
 SidBytes UserSid()
 {
+    if (!ChosenUserSid().empty())
+        return ChosenUserSid();
     return MakeSid(NT_AUTHORITY, {21, 1004336348, 1177238915, 682003330, 1000});
+}
+
+void ResetUserSid()
+{
+    ChosenUserSid().clear();
+}
+
+bool SetUserSid(const std::wstring &text)
+{
+    // "S-1-<authority>-<sub>...", the form SidText gives.
+    if (text.compare(0, 4, L"S-1-") != 0)
+        return false;
+    std::vector<unsigned long long> numbers;
+    for (size_t at = 4; at <= text.size();) {
+        size_t end = text.find(L'-', at);
+        if (end == std::wstring::npos)
+            end = text.size();
+        std::wstring part = text.substr(at, end - at);
+        if (part.empty() || part.size() > 15 || part.find_first_not_of(L"0123456789") != std::wstring::npos)
+            return false;
+        numbers.push_back(std::stoull(part));
+        at = end + 1;
+    }
+    if (numbers.size() < 2 || numbers.size() > 1u + MAX_SUB_AUTHORITIES || numbers[0] >= (1ull << 48))
+        return false;
+    BYTE authority[6];
+    for (int i = 0; i < 6; ++i)
+        authority[i] = static_cast<BYTE>(numbers[0] >> (8 * (5 - i)));
+    std::vector<DWORD> subAuthorities;
+    for (size_t i = 1; i < numbers.size(); ++i) {
+        if (numbers[i] > 0xFFFFFFFFull)
+            return false;
+        subAuthorities.push_back(static_cast<DWORD>(numbers[i]));
+    }
+    ChosenUserSid() = MakeSid(authority, subAuthorities);
+    return true;
 }
 
 bool TokenHasSid(const SidBytes &sid)

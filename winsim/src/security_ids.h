@@ -20,7 +20,8 @@ SidBytes WorldSid();
 SidBytes LocalSystemSid();
 SidBytes AdministratorsSid();
 SidBytes UsersSid();
-SidBytes UserSid();  // the administrator the program runs as
+SidBytes UserSid();  // the administrator the program runs as, unless SetUserSid chose another
+void ResetUserSid();
 
 // Whether the process token holds the SID (user or enabled group).
 bool TokenHasSid(const SidBytes &sid);

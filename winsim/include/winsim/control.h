@@ -84,6 +84,14 @@ const std::vector<WORD> &ConsoleAttributeHistory();
 void SetTokenOpenError(DWORD error);  // 0: the token opens
 void SetPrivilegeHeld(const wchar_t *name, bool held);
 bool PrivilegeEnabled(const wchar_t *name);
+// The user the process runs as, by SID text ("S-1-5-21-..."): HKEY_CURRENT_USER
+// is \REGISTRY\USER\<sid>. A fresh machine has its own administrator; false,
+// nothing changed, for text that is no SID.
+bool SetUserSid(const std::wstring &text);
+
+// Known folders that Windows takes from the registry's shell folders: the
+// common Start menu (CSIDL_COMMON_STARTMENU); empty for Windows' default.
+void SetCommonStartMenu(const std::wstring &path);
 
 // Dialogs: answers are taken in order; with none left a dialog cannot be
 // shown (0), unless the host program lets the terminal answer.

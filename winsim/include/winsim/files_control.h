@@ -13,6 +13,13 @@ namespace winsim {
 // a drive C:.
 void SetMachineFolder(const std::string &hostFolder);
 const std::string &MachineFolder();
+// Drive C: is this host folder as it is (a Windows volume mounted on the
+// host), without a machine folder; nothing is added to it.
+void UseFolderAsDriveC(const std::string &hostFolder);
+// Where a path of drive C: lies on the host, each name matched without
+// regard to case as Windows matches it, no WOW64 redirection; empty for a
+// path that cannot be on drive C: or whose folders are missing.
+std::string HostPathOf(const std::wstring &windowsPath);
 
 // A file mapped as a loaded image (a DLL or a running program): it cannot be
 // deleted but can be renamed, and keeps the state under its new name.

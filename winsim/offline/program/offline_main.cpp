@@ -1,0 +1,78 @@
+// vxclean-offline's start-up, in the place of the host program's: the
+// Windows volume becomes the machine, the product's install command runs
+// once for each user's profile, and the hives that changed are written back.
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "offline_program.h"
+#include "utf8.h"
+#include "winsim/control.h"
+
+namespace offline {
+
+void Complain(const std::wstring &message)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s\n", PROGRAM, winsim::EncodeUtf8(message.c_str()).c_str());
+}
+
+}  // namespace offline
+
+namespace {
+
+int Refuse(const std::wstring &message)
+{
+    offline::Complain(message);
+    return 2;
+}
+
+bool MountMachineHive(const std::string &file, const wchar_t *name, std::vector<winsim::MountedHive> *mounts,
+                      std::wstring *reason)
+{
+    winsim::MountedHive mounted;
+    if (!winsim::MountHive(file, {L"MACHINE", name}, &mounted, reason))
+        return false;
+    mounts->push_back(mounted);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    offline::Options options;
+    std::string error;
+    if (!offline::ParseOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "%s: %s\nUsage: %s [--yes] [--delkeys] [--show] WINDOWS_ROOT\n", offline::PROGRAM,
+                     error.c_str(), offline::PROGRAM);
+        return 2;
+    }
+    std::wstring root = winsim::DecodeUtf8(options.root.c_str());
+    std::string systemHive;
+    std::string softwareHive;
+    std::wstring reason;
+    if (!offline::StartMachine(options.root, &systemHive, &softwareHive, &reason))
+        return Refuse(root + L": " + reason);
+
+    std::vector<winsim::MountedHive> mounts;
+    std::vector<offline::Profile> profiles;
+    if (!MountMachineHive(systemHive, L"SYSTEM", &mounts, &reason) ||
+        !MountMachineHive(softwareHive, L"SOFTWARE", &mounts, &reason))
+        return Refuse(reason);
+    offline::TakeSettingsFromRegistry();
+    if (!offline::MountProfiles(&mounts, &profiles, &reason))
+        return Refuse(reason);
+
+    if (!options.show && !options.yes) {
+        int answer = offline::Confirm(options.root);
+        if (answer != 0)
+            return answer;
+    }
+    winsim::SetConsoleAttached(isatty(STDOUT_FILENO) != 0);
+    int status = offline::RunInstallCommand(options, profiles);
+    std::fflush(stdout);
+    if (!options.show && !offline::SaveHives(mounts))
+        return 2;
+    return status;
+}
