@@ -27,6 +27,18 @@ OpenFile *FindOpenFile(HANDLE handle)
     return found == TheMachine().files.openFiles.end() ? nullptr : &found->second;
 }
 
+// The open file behind a handle opened with the access asked for, or null
+// with the last error set.
+OpenFile *FileOpenFor(HANDLE handle, DWORD access)
+{
+    OpenFile *open = FindOpenFile(handle);
+    if (!open || !(open->access & access)) {
+        SetLastError(open ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return open;
+}
+
 }  // namespace
 
 DWORD ShareConflict(NodeId node, DWORD access, DWORD share)
@@ -132,11 +144,9 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED)
 {
-    OpenFile *open = FindOpenFile(hFile);
-    if (!open || !(open->access & READ_ACCESS)) {
-        SetLastError(open ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+    OpenFile *open = FileOpenFor(hFile, READ_ACCESS);
+    if (!open)
         return FALSE;
-    }
     DWORD total = 0;
     while (total < nNumberOfBytesToRead) {
         ssize_t got = read(open->descriptor, static_cast<char *>(lpBuffer) + total, nNumberOfBytesToRead - total);
@@ -156,11 +166,9 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         SetLastError(static_cast<DWORD>(fault));
         return FALSE;
     }
-    OpenFile *open = FindOpenFile(hFile);
-    if (!open || !(open->access & WRITE_ACCESS)) {
-        SetLastError(open ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+    OpenFile *open = FileOpenFor(hFile, WRITE_ACCESS);
+    if (!open)
         return FALSE;
-    }
     ssize_t written = write(open->descriptor, lpBuffer, nNumberOfBytesToWrite);
     if (written < 0) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -177,11 +185,9 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
         SetLastError(static_cast<DWORD>(fault));
         return FALSE;
     }
-    OpenFile *open = FindOpenFile(hFile);
-    if (!open || !(open->access & WRITE_ACCESS)) {
-        SetLastError(open ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+    OpenFile *open = FileOpenFor(hFile, WRITE_ACCESS);
+    if (!open)
         return FALSE;
-    }
     if (fsync(open->descriptor) != 0) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;

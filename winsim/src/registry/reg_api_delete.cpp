@@ -12,9 +12,7 @@ namespace winsim {
 namespace {
 
 const LONG STATUS_ACCESS_DENIED = static_cast<LONG>(0xC0000022);
-const LONG STATUS_INVALID_HANDLE = static_cast<LONG>(0xC0000008);
 const LONG STATUS_CANNOT_DELETE = static_cast<LONG>(0xC0000121);
-const LONG STATUS_KEY_DELETED = static_cast<LONG>(0xC000017C);
 
 // Links on the way and at the end are followed: deleting a link's name
 // deletes its target, as on Windows.
@@ -53,11 +51,8 @@ LONG WINAPI SimZwDeleteKey(HANDLE KeyHandle)
     if (LONG fault = EnterCall("ZwDeleteKey"))
         return fault;
     winsim::KeyHandle handle;
-    LONG status = LookUpKey(static_cast<HKEY>(KeyHandle), &handle);
-    if (status == ERROR_KEY_DELETED)
-        return STATUS_KEY_DELETED;
-    if (status != ERROR_SUCCESS || !TheMachine().keyHandles.count(static_cast<HKEY>(KeyHandle)))
-        return STATUS_INVALID_HANDLE;
+    if (LONG status = LookUpNtKey(KeyHandle, &handle))
+        return status;
     if (!(handle.access & DELETE))
         return STATUS_ACCESS_DENIED;
     if (LONG fault = KeyFault("ZwDeleteKey", *handle.key))

@@ -19,10 +19,8 @@ const int KEY_NAME_INFORMATION_CLASS = 3;
 const ULONG NAME_LENGTH_FIELD = sizeof(ULONG);
 const LONG STATUS_BUFFER_OVERFLOW = static_cast<LONG>(0x80000005);
 const LONG STATUS_ACCESS_VIOLATION = static_cast<LONG>(0xC0000005);
-const LONG STATUS_INVALID_HANDLE = static_cast<LONG>(0xC0000008);
 const LONG STATUS_INVALID_PARAMETER = static_cast<LONG>(0xC000000D);
 const LONG STATUS_BUFFER_TOO_SMALL = static_cast<LONG>(0xC0000023);
-const LONG STATUS_KEY_DELETED = static_cast<LONG>(0xC000017C);
 
 }  // namespace
 
@@ -33,13 +31,9 @@ LONG NTAPI SimNtQueryKey(HANDLE KeyHandle, int KeyInformationClass, PVOID KeyInf
         return fault;
     if (KeyInformationClass != KEY_NAME_INFORMATION_CLASS)
         return STATUS_INVALID_PARAMETER;
-    // The predefined keys are advapi32's own handles, unknown to ntdll.
     winsim::KeyHandle handle;
-    LONG status = LookUpKey(static_cast<HKEY>(KeyHandle), &handle);
-    if (status == ERROR_KEY_DELETED)
-        return STATUS_KEY_DELETED;
-    if (status != ERROR_SUCCESS || !TheMachine().keyHandles.count(static_cast<HKEY>(KeyHandle)))
-        return STATUS_INVALID_HANDLE;
+    if (LONG status = LookUpNtKey(KeyHandle, &handle))
+        return status;
     if (!ResultLength)
         return STATUS_ACCESS_VIOLATION;
     std::wstring name = L"\\REGISTRY\\" + JoinPath(PathOf(*handle.key));

@@ -39,6 +39,17 @@ LONG LookUpKey(HKEY handle, KeyHandle *found)
     return found->key->deleted ? ERROR_KEY_DELETED : ERROR_SUCCESS;
 }
 
+LONG LookUpNtKey(HANDLE handle, KeyHandle *found)
+{
+    const LONG STATUS_INVALID_HANDLE = static_cast<LONG>(0xC0000008);
+    const LONG STATUS_KEY_DELETED = static_cast<LONG>(0xC000017C);
+    HKEY key = static_cast<HKEY>(handle);
+    LONG status = LookUpKey(key, found);
+    if (status == ERROR_KEY_DELETED)
+        return STATUS_KEY_DELETED;
+    return status != ERROR_SUCCESS || !TheMachine().keyHandles.count(key) ? STATUS_INVALID_HANDLE : 0;
+}
+
 HKEY OpenKeyHandle(const KeyHandle &handle)
 {
     HKEY key = reinterpret_cast<HKEY>(TheMachine().nextHandle += 4);

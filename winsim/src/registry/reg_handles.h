@@ -15,5 +15,8 @@ struct KeyHandle {
 LONG LookUpKey(HKEY handle, KeyHandle *found);
 HKEY OpenKeyHandle(const KeyHandle &handle);
 bool CloseKeyHandle(HKEY handle);
+// ntdll's view of a handle: the predefined keys are advapi32's own handles,
+// unknown to it. 0, STATUS_INVALID_HANDLE or STATUS_KEY_DELETED.
+LONG LookUpNtKey(HANDLE handle, KeyHandle *found);
 
 }  // namespace winsim
