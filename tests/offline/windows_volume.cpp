@@ -47,11 +47,11 @@ void VolumeTest::SetUp()
     classes = profile + "/AppData/Local/Microsoft/Windows/UsrClass.dat";
     std::filesystem::rename(Unpack("SYSTEM"), system);
     std::filesystem::rename(Unpack("UsrClass.dat"), classes);
-    // No SOFTWARE or NTUSER.DAT of a real machine is at hand: each is a copy of
-    // the real user's classes hive, the SOFTWARE one emptied and given the keys
-    // that Windows would have for this volume.
+    std::filesystem::rename(Unpack("NTUSER.DAT"), user);
+    // No SOFTWARE hive of a real machine is at hand: it is a copy of the real
+    // user's classes hive, emptied and given the keys that Windows would have
+    // for this volume.
     std::filesystem::copy_file(classes, software);
-    std::filesystem::copy_file(classes, user);
     std::string profileKey = std::string(NT_VERSION) + "\\ProfileList\\" + SID;
     EditHive(software,
              {{"Classes", {}},
