@@ -31,17 +31,17 @@ std::string FileInProfile(const std::wstring &profile, const wchar_t *relative)
     return !host.empty() && stat(host.c_str(), &status) == 0 && S_ISREG(status.st_mode) ? host : std::string();
 }
 
-bool Mount(const std::string &file, const std::wstring &name, std::vector<winsim::MountedHive> *mounts,
-           std::wstring *reason)
+}  // namespace
+
+bool MountInto(const std::string &file, const std::vector<std::wstring> &path, std::vector<winsim::MountedHive> *mounts,
+               std::wstring *reason)
 {
     winsim::MountedHive mounted;
-    if (!winsim::MountHive(file, {L"USER", name}, &mounted, reason))
+    if (!winsim::MountHive(file, path, &mounted, reason))
         return false;
     mounts->push_back(mounted);
     return true;
 }
-
-}  // namespace
 
 bool MountProfiles(std::vector<winsim::MountedHive> *mounts, std::vector<Profile> *profiles, std::wstring *reason)
 {
@@ -56,8 +56,8 @@ bool MountProfiles(std::vector<winsim::MountedHive> *mounts, std::vector<Profile
             continue;
         }
         std::string classes = FileInProfile(folder, L"\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
-        if (!Mount(user, sid, mounts, reason) ||
-            (!classes.empty() && !Mount(classes, sid + L"_Classes", mounts, reason)))
+        if (!MountInto(user, {L"USER", sid}, mounts, reason) ||
+            (!classes.empty() && !MountInto(classes, {L"USER", sid + L"_Classes"}, mounts, reason)))
             return false;
         profiles->push_back(Profile{sid});
     }

@@ -27,16 +27,6 @@ int Refuse(const std::wstring &message)
     return 2;
 }
 
-bool MountMachineHive(const std::string &file, const wchar_t *name, std::vector<winsim::MountedHive> *mounts,
-                      std::wstring *reason)
-{
-    winsim::MountedHive mounted;
-    if (!winsim::MountHive(file, {L"MACHINE", name}, &mounted, reason))
-        return false;
-    mounts->push_back(mounted);
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
@@ -57,8 +47,8 @@ int main(int argc, char **argv)
 
     std::vector<winsim::MountedHive> mounts;
     std::vector<offline::Profile> profiles;
-    if (!MountMachineHive(systemHive, L"SYSTEM", &mounts, &reason) ||
-        !MountMachineHive(softwareHive, L"SOFTWARE", &mounts, &reason))
+    if (!MountInto(systemHive, {L"MACHINE", L"SYSTEM"}, &mounts, &reason) ||
+        !MountInto(softwareHive, {L"MACHINE", L"SOFTWARE"}, &mounts, &reason))
         return Refuse(reason);
     offline::TakeSettingsFromRegistry();
     if (!offline::MountProfiles(&mounts, &profiles, &reason))
