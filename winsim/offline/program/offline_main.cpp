@@ -47,8 +47,8 @@ int main(int argc, char **argv)
 
     std::vector<winsim::MountedHive> mounts;
     std::vector<offline::Profile> profiles;
-    if (!MountInto(systemHive, {L"MACHINE", L"SYSTEM"}, &mounts, &reason) ||
-        !MountInto(softwareHive, {L"MACHINE", L"SOFTWARE"}, &mounts, &reason))
+    if (!offline::MountInto(systemHive, {L"MACHINE", L"SYSTEM"}, &mounts, &reason) ||
+        !offline::MountInto(softwareHive, {L"MACHINE", L"SOFTWARE"}, &mounts, &reason))
         return Refuse(reason);
     offline::TakeSettingsFromRegistry();
     if (!offline::MountProfiles(&mounts, &profiles, &reason))
