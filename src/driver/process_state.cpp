@@ -2,4 +2,5 @@
 
 DWORD RegViewFlag = 0;
 int RebootNeeded = 0;
+BOOL (*NextUserProfile)() = nullptr;
 const wchar_t *ProgramName = nullptr;

@@ -13,5 +13,11 @@ const DWORD MODE_REMOVE = 1;
 extern DWORD RegViewFlag;
 // Set to 1 by any change that takes effect only after a restart.
 extern int RebootNeeded;
+// Null on a running machine. Where no user is logged on (a Windows that is
+// not running), the start-up sets it so that the users' steps of each pass
+// reach every profile: each call makes the next profile HKEY_CURRENT_USER
+// and returns TRUE, and FALSE once every profile has had its turn, with the
+// first one current again.
+extern BOOL (*NextUserProfile)();
 // Argument 0 of the inner command line, for the usage text.
 extern const wchar_t *ProgramName;

@@ -2,6 +2,7 @@
 // settings it changed: a fixed sequence, the same in every view and mode.
 #include <initializer_list>
 
+#include "driver/process_state.h"
 #include "installer/installer.h"
 #include "plan/plan.h"
 #include "plan/plan_data.h"
@@ -9,8 +10,21 @@
 #include "registry/registry.h"
 #include "repair/repair.h"
 #include "report/console_text.h"
+#include "report/report.h"
 
 namespace {
+
+const wchar_t *const OrqFileClass[] = {L"ORQFile"};
+const wchar_t *const OrsFileClass[] = {L"ORSFile"};
+const wchar_t *const UserEfs[] = {L"Software\\Vexa Lune\\EFS"};
+
+DWORD RemoveConsoleProgIds(HKEY hClasses, Pass pass)
+{
+    const wchar_t *const consoleProgIds[] = {L"MMCSnap.Simple",        L"MMCSnap.Simple.1", ActiveXControlProgIds[0],
+                                             ActiveXControlProgIds[1], L"SimpleAbout.1",    ActiveXControlProgIds[2],
+                                             ActiveXControlProgIds[3]};
+    return DeleteKeys(hClasses, consoleProgIds, pass);
+}
 
 DWORD RemoveInstallerRegistrations(Pass pass)
 {
@@ -194,7 +208,7 @@ DWORD RemoveOutlookAlgorithms(Pass pass)
     return result;
 }
 
-DWORD RemoveComRegistrations(Pass pass)
+DWORD RemoveProgIds(HKEY hClasses, Pass pass)
 {
     const wchar_t *const progIds[] = {
         L"Trelwick.PrivateKeyUsageValidator.1",
@@ -278,20 +292,23 @@ DWORD RemoveComRegistrations(Pass pass)
         L"TSQFile",
         L"TSRFile",
     };
-    const wchar_t *const orqOnHkcr[] = {L"ORQFile"};
+    return DeleteKeys(hClasses, progIds, pass);
+}
+
+DWORD RemoveComRegistrations(Pass pass)
+{
     const wchar_t *const orqOnHklm[] = {L"SOFTWARE\\Classes\\ORQFile"};
-    const wchar_t *const orsOnHkcr[] = {L"ORSFile"};
     const wchar_t *const orsOnHklm[] = {L"SOFTWARE\\Classes\\ORSFile"};
 
     DWORD result = DeleteGuidKeys(HKEY_CLASSES_ROOT, L"CLSID\\", ComClasses, pass);
-    result |= DeleteKeys(HKEY_CLASSES_ROOT, progIds, pass);
+    result |= RemoveProgIds(HKEY_CLASSES_ROOT, pass);
     result |= DeleteGuidKeys(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID\\", MachineComClasses, pass);
     result |= DeleteGuidKeys(HKEY_CLASSES_ROOT, L"TypeLib\\", TypeLibraries, pass);
     result |= DeleteGuidKeys(HKEY_CLASSES_ROOT, L"Interface\\", Interfaces, pass);
     result |= DeleteGuidKeys(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\TypeLib\\", MachineTypeLibraries, pass);
-    result |= DeleteKeys(HKEY_CLASSES_ROOT, orqOnHkcr, pass);
+    result |= DeleteKeys(HKEY_CLASSES_ROOT, OrqFileClass, pass);
     result |= DeleteKeys(HKEY_LOCAL_MACHINE, orqOnHklm, pass);
-    result |= DeleteKeys(HKEY_CLASSES_ROOT, orsOnHkcr, pass);
+    result |= DeleteKeys(HKEY_CLASSES_ROOT, OrsFileClass, pass);
     result |= DeleteKeys(HKEY_LOCAL_MACHINE, orsOnHklm, pass);
     return result;
 }
@@ -301,10 +318,6 @@ DWORD RemoveControlPanelEfsAndTheRest(Pass pass)
     const wchar_t *const extendedProperties[] = {
         L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Extended "
         L"Properties\\{305CA226-D286-468E-B848-2B2E8E697B74}"};
-    const wchar_t *const consoleProgIds[] = {L"MMCSnap.Simple",        L"MMCSnap.Simple.1", ActiveXControlProgIds[0],
-                                             ActiveXControlProgIds[1], L"SimpleAbout.1",    ActiveXControlProgIds[2],
-                                             ActiveXControlProgIds[3]};
-    const wchar_t *const userEfs[] = {L"Software\\Vexa Lune\\EFS"};
     const wchar_t *const efsKeys[] = {
         L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\System\\vxefs",
         L"SYSTEM\\CurrentControlSet\\Services\\vxefssrv",
@@ -316,13 +329,38 @@ DWORD RemoveControlPanelEfsAndTheRest(Pass pass)
     DWORD result = DeleteKeys(HKEY_LOCAL_MACHINE, extendedProperties, pass);
     result |= DeleteGuidKeys(HKEY_CLASSES_ROOT, L"CLSID\\", FurtherComClasses, pass);
     result |= DeleteGuidKeys(HKEY_CLASSES_ROOT, L"TypeLib\\", FurtherTypeLibraries, pass);
-    result |= DeleteKeys(HKEY_CLASSES_ROOT, consoleProgIds, pass);
-    result |= DeleteKeys(HKEY_CURRENT_USER, userEfs, pass);
+    result |= RemoveConsoleProgIds(HKEY_CLASSES_ROOT, pass);
+    result |= DeleteKeys(HKEY_CURRENT_USER, UserEfs, pass);
     result |= DeleteKeys(HKEY_LOCAL_MACHINE, efsKeys, pass);
     result |= DeleteGuidKeys(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\MMC\\NodeTypes\\", EfsNodeType, pass);
     result |= DeleteGuidKeys(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\MMC\\Snapins\\", EfsSnapIn, pass);
     result |= WipeByKeyNames(L"SOFTWARE\\Wow6432Node\\Vexa Lune\\Settings\\Users", random, pass);
     return result;
+}
+
+// Another profile's own registrations, where no user is logged on: its
+// classes, in place of the classes the current user sees merged with the
+// machine's (those of the machine are gone or reported already), and its
+// EFS settings.
+DWORD RemoveProfileRegistrations(Pass pass)
+{
+    DWORD result = DeleteKeys(HKEY_CURRENT_USER, UserEfs, pass);
+    HKEY classes;
+    LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ, &classes);
+    if (status != ERROR_SUCCESS)
+        return IsAbsentKey(status) ? result
+                                   : result | ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status),
+                                                          REPORT_ALL, "Can not open key: %S", L"Software\\Classes");
+    result |= DeleteGuidKeys(classes, L"CLSID\\", ComClasses, pass);
+    result |= RemoveProgIds(classes, pass);
+    result |= DeleteGuidKeys(classes, L"TypeLib\\", TypeLibraries, pass);
+    result |= DeleteGuidKeys(classes, L"Interface\\", Interfaces, pass);
+    result |= DeleteKeys(classes, OrqFileClass, pass);
+    result |= DeleteKeys(classes, OrsFileClass, pass);
+    result |= DeleteGuidKeys(classes, L"CLSID\\", FurtherComClasses, pass);
+    result |= DeleteGuidKeys(classes, L"TypeLib\\", FurtherTypeLibraries, pass);
+    result |= RemoveConsoleProgIds(classes, pass);
+    return result | CloseKeyOrReport(classes, L"Software\\Classes");
 }
 
 }  // namespace
@@ -338,6 +376,8 @@ DWORD CleanRegistry(DWORD dwMode, DWORD fWarn)
     result |= RemoveOutlookAlgorithms(pass);
     result |= RemoveComRegistrations(pass);
     result |= RemoveControlPanelEfsAndTheRest(pass);
+    while (NextUserProfile && NextUserProfile())
+        result |= RemoveProfileRegistrations(pass);
     // Written to disk at the end of every pass; their outcome is not a result.
     FlushRoot(L"SOFTWARE");
     FlushRoot(L"SYSTEM");

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -54,8 +55,18 @@ void AddTree(std::multiset<std::wstring> &entries, HKEY root, const std::wstring
 void HiveTest::SetUp()
 {
     winsim::ResetMachine();
-    folder = testing::TempDir() + "offline_" + testing::UnitTest::GetInstance()->current_test_info()->name();
-    RunCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "'");
+    // A folder of this run's own: the same tests may run from another build.
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    std::string pattern = testing::TempDir() + "offline_" + name + "_XXXXXX";
+    ASSERT_TRUE(mkdtemp(&pattern[0])) << pattern;
+    folder = pattern;
+}
+
+void HiveTest::TearDown()
+{
+    if (!HasFailure())
+        RunCommand("rm -rf '" + folder + "'");
 }
 
 std::string HiveTest::Unpack(const std::string &name)

@@ -9,10 +9,12 @@
 
 #include "win32api.h"
 
-// A folder of its own for each test, where the hives are unpacked.
+// A folder of its own for each test, where the hives are unpacked; kept when
+// the test fails.
 class HiveTest : public testing::Test {
   protected:
     void SetUp() override;
+    void TearDown() override;
     // The data file "<name>.xz" unpacked into the folder; its path.
     std::string Unpack(const std::string &name);
     std::vector<std::string> FilesInFolder() const;

@@ -59,19 +59,19 @@ TEST_F(VolumeTest, AReportFindsTheProductsAndWritesNothing)
 
 TEST_F(VolumeTest, ARemovalTakesOnlyTheProductsAndASecondRunFindsNothing)
 {
-    std::string classesBytes = FileBytes(classes);
+    std::string classesBytes = FileBytes(classes[0]);
     Run removal = RunProgram("--yes --delkeys '" + volume + "'");
     EXPECT_EQ(0, removal.status) << removal.output;
-    EXPECT_TRUE(Contains(removal.output, "Written: " + user)) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "Written: " + users[0])) << removal.output;
     EXPECT_FALSE(std::filesystem::exists(productFile));
     EXPECT_EQ(systemBefore, HivexEntries(system, "HKEY_LOCAL_MACHINE\\SYSTEM"));
     std::multiset<std::string> software = HivexEntries(this->software, "HKEY_LOCAL_MACHINE\\SOFTWARE");
     EXPECT_EQ(softwareBefore, software);
-    EXPECT_EQ(userBefore, HivexEntries(user, "HKEY_CURRENT_USER"));
-    for (const std::string &hive : {system, this->software, user})
+    EXPECT_EQ(userBefore, HivexEntries(users[0], "HKEY_CURRENT_USER"));
+    for (const std::string &hive : {system, this->software, users[0]})
         EXPECT_EQ(1, BackupsOf(hive)) << hive;
-    EXPECT_EQ(0, BackupsOf(classes));
-    EXPECT_EQ(classesBytes, FileBytes(classes));
+    EXPECT_EQ(0, BackupsOf(classes[0]));
+    EXPECT_EQ(classesBytes, FileBytes(classes[0]));
 
     std::map<std::string, std::string> files = VolumeFiles();
     Run again = RunProgram("--yes '" + volume + "'");

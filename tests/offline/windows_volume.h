@@ -1,17 +1,23 @@
-// A small Windows 7 volume (32-bit) for vxclean-offline: the real SYSTEM hive,
-// a SOFTWARE hive made for it, one user's profile and a few folders, with the
-// products planted in the hives and in Program Files.
+// Windows volumes for vxclean-offline, laid out in a folder: the real SYSTEM
+// hive of a 32-bit Windows 7 or of a 64-bit Windows 10, a SOFTWARE hive made
+// for it, user profiles with the real NTUSER.DAT and UsrClass.dat, and the
+// folders Windows has.
 #pragma once
 
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "hive_fixture.h"
 
 class VolumeTest : public HiveTest {
   protected:
+    // A 32-bit volume with one profile and a few of the products planted.
     void SetUp() override;
+    // The volume alone, without products.
+    void LayOutWindows(bool windows64, size_t profiles);
+
     struct Run {
         int status;
         std::string output;
@@ -25,7 +31,8 @@ class VolumeTest : public HiveTest {
     std::map<std::string, std::string> VolumeFiles() const;
 
     std::string volume;
-    std::string system, software, user, classes;
+    std::string system, software;
+    std::vector<std::string> sids, users, classes;  // for each profile
     std::string productFile;
     // The hives' exports before the products were planted.
     std::multiset<std::string> systemBefore, softwareBefore, userBefore;

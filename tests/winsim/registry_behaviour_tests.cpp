@@ -128,6 +128,26 @@ TEST_F(WinsimRegistryTest, A32BitMachineHasOneView)
     verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node");
 }
 
+// Wine's classes root is the machine's alone.
+TEST_F(WinsimRegistryTest, TheClassesRootShowsTheUsersClassesOverTheMachines)
+{
+    add_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32", L"", L"machine.dll");
+    add_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID\\{2}", L"", L"machine");
+    add_sz(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\{1}\\InprocServer32", L"", L"user.dll");
+    verify_sz(HKEY_CLASSES_ROOT, L"CLSID\\{1}\\InprocServer32", L"", L"user.dll");
+    verify_sz(HKEY_CLASSES_ROOT, L"CLSID\\{2}", L"", L"machine");
+    HKEY user;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{1}", 0, KEY_READ, &user));
+    verify_sz(user, L"InprocServer32", L"", L"user.dll");
+    RegCloseKey(user);
+
+    add_key(HKEY_CLASSES_ROOT, L"CLSID\\{3}");
+    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID\\{3}");
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_CLASSES_ROOT, L"CLSID\\{1}\\InprocServer32"));
+    verify_sz(HKEY_CLASSES_ROOT, L"CLSID\\{1}\\InprocServer32", L"", L"machine.dll");
+    verify_key(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\{1}");
+}
+
 TEST_F(WinsimRegistryTest, LinksAreFollowedUnlessOpenedAsLinks)
 {
     add_sz(HKEY_LOCAL_MACHINE, T + L"\\Target", L"v", L"x");

@@ -80,12 +80,12 @@ bool LoadKey(Loader &loader, hive_node_h node, RegKey &key)
 
 // As on a running machine, CurrentControlSet of a SYSTEM hive is a link to
 // the control set that Select\Current names.
-bool AddCurrentControlSet(RegKey &root, const KeyPath &mountPath)
+void AddCurrentControlSet(RegKey &root, const KeyPath &mountPath)
 {
     KeyPtr select = FindChild(root, L"Select");
     const RegValue *current = select ? FindValue(*select, L"Current") : nullptr;
     if (!current || current->type != REG_DWORD || current->data.size() != 4 || FindChild(root, CURRENT_CONTROL_SET))
-        return false;
+        return;
     DWORD number;
     std::memcpy(&number, current->data.data(), 4);
     wchar_t set[32];
@@ -94,7 +94,6 @@ bool AddCurrentControlSet(RegKey &root, const KeyPath &mountPath)
     link->link = true;
     std::wstring target = L"\\REGISTRY\\" + JoinPath(mountPath) + L"\\" + set;
     link->values.push_back(RegValue{LINK_VALUE_NAME, REG_LINK, EncodeUtf16(target)});
-    return true;
 }
 
 }  // namespace
@@ -134,7 +133,8 @@ bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mou
         parent->subkeys.begin(), parent->subkeys.end(), root,
         [](const KeyPtr &added, const KeyPtr &other) { return CompareNames(added->name, other->name) < 0; });
     parent->subkeys.insert(place, root);
-    *mounted = MountedHive{hostFile, mountPath, root, AddCurrentControlSet(*root, mountPath)};
+    AddCurrentControlSet(*root, mountPath);
+    *mounted = MountedHive{hostFile, mountPath, root};
     return true;
 }
 

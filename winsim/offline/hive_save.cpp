@@ -14,8 +14,6 @@
 namespace winsim {
 namespace {
 
-const wchar_t CURRENT_CONTROL_SET[] = L"CurrentControlSet";
-
 struct Saver {
     hive_h *hive;
     const MountedHive &mounted;
@@ -93,12 +91,6 @@ bool AddTree(Saver &saver, hive_node_h parent, const RegKey &key)
     return true;
 }
 
-bool OurLink(const Saver &saver, const RegKey &key)
-{
-    return saver.mounted.currentControlSet && key.link && key.parent == saver.mounted.root.lock().get() &&
-           SameName(key.name, CURRENT_CONTROL_SET);
-}
-
 bool SyncKey(Saver &saver, hive_node_h node, const RegKey &key)
 {
     bool same;
@@ -122,8 +114,10 @@ bool SyncKey(Saver &saver, hive_node_h node, const RegKey &key)
             return Fail(saver, key, L"delete a subkey of");
         }
     }
+    // A link that the hive does not hold is one the mount made (as
+    // CurrentControlSet): a run makes none, and hivex cannot write one.
     for (const KeyPtr &child : key.subkeys)
-        if (!kept.count(child.get()) && !OurLink(saver, *child) && !AddTree(saver, node, *child))
+        if (!kept.count(child.get()) && !child->link && !AddTree(saver, node, *child))
             return false;
     for (const auto &pair : pairs)
         if (!SyncKey(saver, pair.first, *pair.second))

@@ -57,7 +57,8 @@ bool MountProfiles(std::vector<winsim::MountedHive> *mounts, std::vector<Profile
         }
         std::string classes = FileInProfile(folder, L"\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
         if (!MountInto(user, {L"USER", sid}, mounts, reason) ||
-            (!classes.empty() && !MountInto(classes, {L"USER", sid + L"_Classes"}, mounts, reason)))
+            (!classes.empty() && (!MountInto(classes, {L"USER", sid + L"_Classes"}, mounts, reason) ||
+                                  !winsim::LinkUserClasses(sid, reason))))
             return false;
         profiles->push_back(Profile{sid});
     }

@@ -9,16 +9,6 @@
 #include "utf8.h"
 #include "winsim/control.h"
 
-namespace offline {
-
-void Complain(const std::wstring &message)
-{
-    std::fflush(stdout);
-    std::fprintf(stderr, "%s: %s\n", PROGRAM, winsim::EncodeUtf8(message.c_str()).c_str());
-}
-
-}  // namespace offline
-
 namespace {
 
 int Refuse(const std::wstring &message)

@@ -51,7 +51,8 @@ int Confirm(const std::string &root);
 // Every mounted hive that changed written back; false when one could not be.
 bool SaveHives(const std::vector<winsim::MountedHive> &mounts);
 
-// The install command's inner form for the options, once for each profile.
+// The install command's inner form for the options, run once, each profile
+// taking its turn as HKEY_CURRENT_USER for the users' steps.
 int RunInstallCommand(const Options &options, const std::vector<Profile> &profiles);
 
 void Complain(const std::wstring &message);

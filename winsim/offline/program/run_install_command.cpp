@@ -29,21 +29,42 @@ int RunOnce(const Options &options)
     return static_cast<int>(InstallCommand(count, inner));
 }
 
+// The profiles take turns as HKEY_CURRENT_USER for the users' steps of each
+// pass; the first is current for the rest of the plan.
+const std::vector<Profile> *Profiles = nullptr;
+size_t Turn = 0;
+
+void MakeCurrent(size_t turn)
+{
+    Turn = turn;
+    const std::wstring &sid = (*Profiles)[turn].sid;
+    winsim::SetUserSid(sid);
+    std::printf("Profile %s as HKEY_CURRENT_USER\n", winsim::EncodeUtf8(sid.c_str()).c_str());
+    std::fflush(stdout);
+}
+
+BOOL NextProfile()
+{
+    if (Turn + 1 < Profiles->size()) {
+        MakeCurrent(Turn + 1);
+        return TRUE;
+    }
+    MakeCurrent(0);
+    return FALSE;
+}
+
 }  // namespace
 
-// Each run does the whole plan; after the first, the machine-wide steps find
-// nothing left and only the user's keys remain to remove.
+// One run of the whole plan; each profile gets the users' steps of each pass.
 int RunInstallCommand(const Options &options, const std::vector<Profile> &profiles)
 {
     if (profiles.empty())
         return RunOnce(options);
-    int status = 0;
-    for (const Profile &profile : profiles) {
-        std::printf("Profile %s as HKEY_CURRENT_USER\n", winsim::EncodeUtf8(profile.sid.c_str()).c_str());
-        std::fflush(stdout);
-        winsim::SetUserSid(profile.sid);
-        status |= RunOnce(options);
-    }
+    Profiles = &profiles;
+    MakeCurrent(0);
+    NextUserProfile = NextProfile;
+    int status = RunOnce(options);
+    NextUserProfile = nullptr;
     return status;
 }
 

@@ -6,7 +6,6 @@
 #include "../machine.h"
 #include "reg_access.h"
 #include "reg_handles.h"
-#include "wow64_view.h"
 
 namespace winsim {
 namespace {
@@ -27,7 +26,7 @@ LONG DeleteInView(const char *function, HKEY hKey, LPCWSTR lpSubKey, REGSAM view
     for (const std::wstring &name : SplitPath(lpSubKey))
         path.push_back(name);
     KeyPtr key;
-    if (LONG status = WalkPath(ViewPath(path, view), false, &key))
+    if (LONG status = WalkPath(SubkeyPath(parent, path, view), false, &key))
         return status;
     if (LONG fault = KeyFault(function, *key))
         return fault;

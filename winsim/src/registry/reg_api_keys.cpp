@@ -5,7 +5,6 @@
 #include "../machine.h"
 #include "reg_access.h"
 #include "reg_handles.h"
-#include "wow64_view.h"
 
 using namespace winsim;
 
@@ -61,7 +60,7 @@ LONG OpenAt(const char *function, const KeyHandle &parent, LPCWSTR lpSubKey, DWO
             return create ? ERROR_INVALID_PARAMETER : ERROR_FILE_NOT_FOUND;
         path.push_back(name);
     }
-    KeyPath physical = ViewPath(path, sam);
+    KeyPath physical = SubkeyPath(parent, path, sam);
     KeyPtr key;
     bool created = false;
     LONG status = create ? CreateAt(physical, options, attributes, &key, disposition, &created)
@@ -72,7 +71,7 @@ LONG OpenAt(const char *function, const KeyHandle &parent, LPCWSTR lpSubKey, DWO
         return fault;
     if (!created && !AccessGranted(key->security, sam))
         return ERROR_ACCESS_DENIED;
-    *result = OpenKeyHandle(KeyHandle{key, path, KeyRights(sam)});
+    *result = OpenKeyHandle(KeyHandle{key, path, KeyRights(sam), parent.mergedClasses});
     return ERROR_SUCCESS;
 }
 

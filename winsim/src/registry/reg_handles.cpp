@@ -2,6 +2,8 @@
 
 #include "../machine.h"
 #include "../security_ids.h"
+#include "classes_view.h"
+#include "wow64_view.h"
 
 namespace winsim {
 namespace {
@@ -29,7 +31,7 @@ LONG LookUpKey(HKEY handle, KeyHandle *found)
         KeyPtr key;
         if (WalkPath(root, false, &key) != ERROR_SUCCESS)
             return ERROR_INVALID_HANDLE;
-        *found = KeyHandle{key, root, KEY_ALL_ACCESS};
+        *found = KeyHandle{key, root, KEY_ALL_ACCESS, handle == HKEY_CLASSES_ROOT};
         return ERROR_SUCCESS;
     }
     auto open = TheMachine().keyHandles.find(handle);
@@ -48,6 +50,11 @@ LONG LookUpNtKey(HANDLE handle, KeyHandle *found)
     if (status == ERROR_KEY_DELETED)
         return STATUS_KEY_DELETED;
     return status != ERROR_SUCCESS || !TheMachine().keyHandles.count(key) ? STATUS_INVALID_HANDLE : 0;
+}
+
+KeyPath SubkeyPath(const KeyHandle &parent, const KeyPath &path, REGSAM sam)
+{
+    return parent.mergedClasses ? MergedClassesPath(path, sam) : ViewPath(path, sam);
 }
 
 HKEY OpenKeyHandle(const KeyHandle &handle)

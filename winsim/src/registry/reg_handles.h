@@ -9,7 +9,11 @@ struct KeyHandle {
     KeyPtr key;
     KeyPath path;  // the path as opened, before the view was applied
     ACCESS_MASK access;
+    bool mergedClasses = false;  // HKEY_CLASSES_ROOT or a key opened below it
 };
+
+// The path that a subkey of the handle names, in the view the mask selects.
+KeyPath SubkeyPath(const KeyHandle &parent, const KeyPath &path, REGSAM sam);
 
 // ERROR_INVALID_HANDLE for an unknown handle, ERROR_KEY_DELETED when the key is gone.
 LONG LookUpKey(HKEY handle, KeyHandle *found);

@@ -17,7 +17,6 @@ struct MountedHive {
     std::string file;
     std::vector<std::wstring> path;
     std::weak_ptr<RegKey> root;  // the key the hive was loaded into
-    bool currentControlSet;      // ours, made from Select\Current: never written back
 };
 
 // Replaces whatever the registry holds at the path with the hive's keys and
@@ -25,6 +24,11 @@ struct MountedHive {
 // file (missing, unreadable, corrupt, or dirty with its logs beside it).
 bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mountPath, MountedHive *mounted,
                std::wstring *reason);
+
+// As Windows does when the user logs on, the user's Software\Classes becomes
+// a link to the user's classes hive, mounted at \REGISTRY\USER\<sid>_Classes.
+// False with a reason when the user's hive holds a key of that name.
+bool LinkUserClasses(const std::wstring &sid, std::wstring *reason);
 
 // Writes what changed in the tree under the mount back into the hive file:
 // a backup copy (and of its logs) first, then the new hive put in place in one

@@ -1,0 +1,168 @@
+// vxclean-offline on a Windows volume where the product family is installed:
+// the installed machine of the whole-run tests planted into real hives (and
+// files), on a 32-bit Windows 7 and a 64-bit Windows 10, each with two user
+// profiles. The hives are checked with hivex, key for key and byte for byte.
+#include <filesystem>
+
+#include <winsim/control.h>
+
+#include "installed_family.h"
+#include "offline_program.h"
+#include "plan/plan_data.h"
+#include "registry_helpers.h"
+#include "windows_volume.h"
+
+namespace {
+
+const std::wstring OTHER_CLASS = L"CLSID\\{0F0E0D0C-0B0A-0908-0706-050403020100}";
+
+std::string Difference(const std::multiset<std::string> &expected, const std::multiset<std::string> &actual)
+{
+    std::string text;
+    for (const std::string &line : expected)
+        if (!actual.count(line))
+            text += "\n  lost: " + line;
+    for (const std::string &line : actual)
+        if (!expected.count(line))
+            text += "\n  left: " + line;
+    return text;
+}
+
+class OfflineFamilyTest : public VolumeTest, public testing::WithParamInterface<bool> {
+  protected:
+    void SetUp() override
+    {
+        HiveTest::SetUp();
+        LayOutWindows(GetParam(), 2);
+    }
+
+    // The volume as vxclean-offline sees it, changed by the planting, and
+    // its hives written back.
+    void Plant(void (*plant)(const std::vector<std::wstring> &sids))
+    {
+        std::string systemHive, softwareHive;
+        std::wstring reason;
+        std::vector<winsim::MountedHive> mounts;
+        std::vector<offline::Profile> profiles;
+        ASSERT_TRUE(offline::StartMachine(volume, &systemHive, &softwareHive, &reason)) << Narrow(reason);
+        ASSERT_TRUE(offline::MountInto(systemHive, {L"MACHINE", L"SYSTEM"}, &mounts, &reason)) << Narrow(reason);
+        ASSERT_TRUE(offline::MountInto(softwareHive, {L"MACHINE", L"SOFTWARE"}, &mounts, &reason)) << Narrow(reason);
+        offline::TakeSettingsFromRegistry();
+        ASSERT_TRUE(offline::MountProfiles(&mounts, &profiles, &reason)) << Narrow(reason);
+        ASSERT_EQ(2u, profiles.size());
+        std::vector<std::wstring> sids;
+        for (const offline::Profile &profile : profiles)
+            sids.push_back(profile.sid);
+        winsim::SetUserSid(sids[0]);
+        EnableTakeOwnership();
+        plant(sids);
+        winsim::SetUserSid(sids[0]);
+        ASSERT_TRUE(offline::SaveHives(mounts));
+    }
+
+    std::vector<std::string> Hives() const
+    {
+        return {system, software, users[0], users[1], classes[0], classes[1]};
+    }
+    std::vector<std::multiset<std::string>> Exports() const
+    {
+        std::vector<std::multiset<std::string>> exports;
+        for (const std::string &hive : Hives())
+            exports.push_back(HivexEntries(hive, "HKEY_LOCAL_MACHINE\\HIVE"));
+        return exports;
+    }
+    // The volume's files but for the hives, their backups and the records
+    // in Windows\Temp, which the checks look at on their own.
+    std::map<std::string, std::string> OtherFiles() const
+    {
+        std::map<std::string, std::string> files;
+        for (const auto &file : VolumeFiles())
+            if (file.first.find("/config/") == std::string::npos && file.first.find("/Users/") == std::string::npos &&
+                file.first.find("/Windows/Temp/") == std::string::npos)
+                files.insert(file);
+        return files;
+    }
+    std::set<std::string> Backups() const
+    {
+        std::set<std::string> backups;
+        for (const auto &file : VolumeFiles())
+            if (file.first.find(".vxclean-") != std::string::npos)
+                backups.insert(volume + file.first);
+        return backups;
+    }
+
+    static std::string Narrow(const std::wstring &text)
+    {
+        return std::string(text.begin(), text.end());
+    }
+};
+
+// Each profile has a class of another vendor in its own classes hive, and
+// the vendor's key, which the removal keeps.
+void PlantBystanders(const std::vector<std::wstring> &sids)
+{
+    InstallBystanders();
+    for (const std::wstring &sid : sids) {
+        winsim::SetUserSid(sid);
+        add_sz(HKEY_CURRENT_USER, L"Software\\Classes\\" + OTHER_CLASS, L"", L"other.dll");
+        add_key(HKEY_CURRENT_USER, L"Software\\Vexa Lune");
+    }
+}
+
+// Each profile has the products' EFS settings and a class of theirs in its own
+// classes hive: the first profile's hides the machine's copy of that class in
+// the merged classes.
+void PlantProducts(const std::vector<std::wstring> &sids)
+{
+    InstallProductFamily();
+    for (const std::wstring &sid : sids) {
+        winsim::SetUserSid(sid);
+        add_sz(HKEY_CURRENT_USER, L"Software\\Vexa Lune\\EFS", L"Enabled", L"1");
+        add_sz(HKEY_CURRENT_USER, std::wstring(L"Software\\Classes\\CLSID\\") + ComClasses[0] + L"\\InprocServer32",
+               L"", L"vxcom.dll");
+    }
+}
+
+TEST_P(OfflineFamilyTest, ARemovalLeavesEveryHiveAsItWasWithoutTheProductsAndASecondRunFindsNothing)
+{
+    Plant(PlantBystanders);
+    std::vector<std::multiset<std::string>> clean = Exports();
+    std::map<std::string, std::string> cleanFiles = OtherFiles();
+    Plant(PlantProducts);
+    std::vector<std::multiset<std::string>> installed = Exports();
+    for (size_t i = 0; i < Hives().size(); ++i)
+        ASSERT_NE(clean[i], installed[i]) << Hives()[i] << ": nothing planted";
+    ASSERT_NE(cleanFiles, OtherFiles());
+    std::set<std::string> plantingBackups = Backups();
+
+    Run removal = RunProgram("--yes '" + volume + "'");
+    EXPECT_EQ(0, removal.status) << removal.output;
+    std::vector<std::multiset<std::string>> after = Exports();
+    for (size_t i = 0; i < Hives().size(); ++i)
+        EXPECT_TRUE(clean[i] == after[i]) << Hives()[i] << Difference(clean[i], after[i]);
+    EXPECT_TRUE(cleanFiles == OtherFiles());
+    for (const auto &file : OtherFiles())
+        EXPECT_EQ(1u, cleanFiles.count(file.first)) << "left: " << file.first;
+
+    // One new backup for each hive, which is the hive as planted.
+    std::set<std::string> backups;
+    for (const std::string &backup : Backups())
+        if (!plantingBackups.count(backup))
+            backups.insert(backup);
+    ASSERT_EQ(Hives().size(), backups.size());
+    for (size_t i = 0; i < Hives().size(); ++i) {
+        auto backup = backups.lower_bound(Hives()[i] + ".vxclean-");
+        ASSERT_TRUE(backup != backups.end() && backup->rfind(Hives()[i], 0) == 0) << Hives()[i];
+        EXPECT_TRUE(installed[i] == HivexEntries(*backup, "HKEY_LOCAL_MACHINE\\HIVE")) << *backup;
+    }
+
+    Run again = RunProgram("--yes '" + volume + "'");
+    EXPECT_EQ(0, again.status) << again.output;
+    EXPECT_EQ(std::string::npos, again.output.find("Written")) << again.output;
+    EXPECT_EQ(backups.size() + plantingBackups.size(), Backups().size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, OfflineFamilyTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "x64" : "x86"; });
+
+}  // namespace
