@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 
 #include <winsim/control.h>
@@ -139,6 +141,39 @@ TEST_F(HiveTest, SavingWritesOnlyTheChangesAfterABackupOfTheOriginal)
     RegCloseKey(key);
     EXPECT_EQ(newName, data);
     verify_reg(HKEY_LOCAL_MACHINE, ADDED_KEY, L"Odd", 0x20000, odd);
+}
+
+std::string HexByte(char c)
+{
+    char text[3];
+    std::snprintf(text, sizeof text, "%02x", static_cast<unsigned char>(c));
+    return text;
+}
+
+// Windows carries out what waits for its restart from the control set it
+// starts with, which is the one that CurrentControlSet links to offline.
+TEST_F(HiveTest, ADeletionLeftForTheRestartIsWrittenIntoTheControlSetWindowsStartsWith)
+{
+    std::string hive = Unpack("SYSTEM");
+    winsim::MountedHive mounted;
+    std::wstring reason;
+    winsim::SetMachineKind(winsim::MachineKind::Windows32);
+    ASSERT_TRUE(winsim::MountHive(hive, SYSTEM_PATH, &mounted, &reason)) << reason;
+    winsim::UseFolderAsDriveC(folder);
+    std::filesystem::create_directories(folder + "/Windows/system32");
+    std::ofstream(folder + "/Windows/system32/vxtls.dll") << "MZ";
+    ASSERT_TRUE(MoveFileExW(L"C:\\Windows\\system32\\vxtls.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    bool written;
+    ASSERT_TRUE(winsim::SaveHive(mounted, &written, &reason)) << reason;
+    std::multiset<std::string> after = HivexEntries(hive, "HKEY_LOCAL_MACHINE\\SYSTEM");
+    std::string pending = "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\Session Manager]\n"
+                          "\"PendingFileRenameOperations\"=hex(7):";
+    std::string path;
+    for (char c : std::string("\\??\\C:\\Windows\\system32\\vxtls.dll"))
+        path += HexByte(c) + ",00,";
+    EXPECT_EQ(1u, std::count_if(after.begin(), after.end(), [&](const std::string &entry) {
+                  return entry.rfind(pending, 0) == 0 && entry.find(path) != std::string::npos;
+              }));
 }
 
 TEST_F(HiveTest, ADirtyHiveWithoutLogsMountsAndUnchangedIsNotWritten)
