@@ -1,6 +1,7 @@
 #include "hive_fixture.h"
 
 #include <dirent.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,8 +55,15 @@ void AddTree(std::multiset<std::wstring> &entries, HKEY root, const std::wstring
 void HiveTest::SetUp()
 {
     winsim::ResetMachine();
-    folder = testing::TempDir() + "offline_" + testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder = testing::TempDir() + "offline_" + testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+             std::to_string(getpid());
     RunCommand("rm -rf '" + folder + "' && mkdir -p '" + folder + "'");
+}
+
+void HiveTest::TearDown()
+{
+    if (!HasFailure())
+        RunCommand("rm -rf '" + folder + "'");
 }
 
 std::string HiveTest::Unpack(const std::string &name)

@@ -9,10 +9,13 @@
 
 #include "win32api.h"
 
-// A folder of its own for each test, where the hives are unpacked.
+// A folder of its own for each test, where the hives are unpacked: named by
+// the test and the process, since other builds may run the same tests at the
+// same time, and kept when the test fails.
 class HiveTest : public testing::Test {
   protected:
     void SetUp() override;
+    void TearDown() override;
     // The data file "<name>.xz" unpacked into the folder; its path.
     std::string Unpack(const std::string &name);
     std::vector<std::string> FilesInFolder() const;
