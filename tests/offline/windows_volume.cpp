@@ -77,10 +77,10 @@ void VolumeTest::SetUp()
     EditHive(user, {{"Software\\Vexa Lune\\EFS", {TextValue("Store", "1")}}});
 }
 
-VolumeTest::Run VolumeTest::RunProgram(const std::string &arguments)
+VolumeTest::Run VolumeTest::RunProgram(const std::string &arguments, const std::string &before)
 {
     std::string output = folder + "/output.txt";
-    std::string command = "'" OFFLINE_PROGRAM "' " + arguments + " < /dev/null > '" + output + "' 2>&1";
+    std::string command = before + "'" OFFLINE_PROGRAM "' " + arguments + " < /dev/null > '" + output + "' 2>&1";
     int status = std::system(command.c_str());
     return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(output)};
 }

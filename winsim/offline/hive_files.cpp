@@ -61,7 +61,7 @@ bool CopyFile(const std::string &from, const std::string &to, std::wstring *reas
     int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (out < 0) {
         close(in);
-        return Fail(reason, L"cannot create the backup", partial);
+        return Fail(reason, L"cannot create the new file for the backup", partial);
     }
     char buffer[1 << 16];
     ssize_t got;
