@@ -113,7 +113,7 @@ TEST_F(VolumeTest, InputThatCannotBeUsedIsRefusedAndNothingIsWritten)
 
 // Root, whom no permission bits stop, runs the program as another user, to
 // whom the volume is given first; anyone else runs it as themselves.
-TEST_F(VolumeTest, ARemovalIsRefusedWhereAHiveOrItsFolderCannotBeWrittenAndAReportStillWorks)
+TEST_F(VolumeTest, WhereAHiveOrItsFolderCannotBeWrittenARemovalIsRefusedAndWhereAHiveCannotBeReadAReportToo)
 {
     std::string asOwner;
     if (geteuid() == 0) {
@@ -134,17 +134,23 @@ TEST_F(VolumeTest, ARemovalIsRefusedWhereAHiveOrItsFolderCannotBeWrittenAndARepo
         EXPECT_TRUE(files == VolumeFiles()) << path;
         std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     }
+    std::filesystem::permissions(user, std::filesystem::perms::all, std::filesystem::perm_options::remove);
+    Run unreadable = RunProgram("--show '" + volume + "'", asOwner);
+    EXPECT_EQ(2, unreadable.status);
+    EXPECT_TRUE(Contains(unreadable.output, "cannot open the hive " + user + ": Permission denied"))
+        << unreadable.output;
 }
 
 // The volume is mounted again, read-only, over itself in a mount namespace
 // of the program's own.
 TEST_F(VolumeTest, ARemovalIsRefusedOnAVolumeMountedReadOnlyAndAReportStillWorks)
 {
-    const std::string readOnly = "unshare -rm sh -c 'mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && "
+    const std::string readOnly = std::string(geteuid() == 0 ? "unshare -m" : "unshare -rm") +
+                                 " sh -c 'mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && "
                                  "exec \"$@\"' '" +
                                  volume + "' ";
     if (std::system((readOnly + "true 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "no mount namespace can be made here (unshare -rm), so no read-only mount";
+        GTEST_SKIP() << "no mount namespace can be made here (unshare), so no read-only mount";
     std::map<std::string, std::string> files = VolumeFiles();
     Run removal = RunProgram("--yes '" + volume + "'", readOnly);
     EXPECT_EQ(2, removal.status);
