@@ -55,8 +55,7 @@ int main(int argc, char **argv)
     std::wstring reason;
     if (!offline::StartMachine(options.root, &systemHive, &softwareHive, &reason))
         return Refuse(root + L": " + reason);
-    std::string configFolder = systemHive.substr(0, systemHive.rfind('/'));
-    if (!offline::LockVolume(configFolder, root, options.show, &reason))
+    if (!offline::LockVolume(winsim::HostPathOf(L"C:\\Windows\\System32\\config"), root, options.show, &reason))
         return Refuse(reason);
 
     std::vector<winsim::MountedHive> mounts;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "offline_program.h"
 #include "utf8.h"
@@ -19,12 +20,6 @@ std::wstring Refusal(const std::string &root, const std::wstring &what)
     return what + L". Nothing was changed. Mount the volume read-write (mount -o remount,rw " +
            winsim::DecodeUtf8(root.c_str()) +
            L") and make its hives and their folders writable, then run again; --show reports without writing.";
-}
-
-std::string FolderOf(const std::string &file)
-{
-    size_t slash = file.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
 }
 
 bool Writable(const std::string &root, const std::string &path, std::wstring *reason)
@@ -51,7 +46,8 @@ bool VolumeWritable(const std::string &root, const std::vector<winsim::MountedHi
         return false;
     }
     for (const winsim::MountedHive &mounted : mounts)
-        if (!Writable(root, mounted.file, reason) || !Writable(root, FolderOf(mounted.file), reason))
+        if (!Writable(root, mounted.file, reason) ||
+            !Writable(root, std::filesystem::path(mounted.file).parent_path(), reason))
             return false;
     return true;
 }
