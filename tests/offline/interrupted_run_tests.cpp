@@ -17,7 +17,8 @@ namespace {
 
 const int KILLS = 15;
 const char NEW_FILE_TAG[] = ".vxclean-new";
-const char BACKUP_TAG[] = ".vxclean-2";
+// A backup's name: the hive's, then this and the date.
+const char BACKUP_TAG[] = ".vxclean-20";
 
 // vxclean-offline --yes started on the volume, its output thrown away.
 pid_t StartRemoval(const std::string &volume)
@@ -42,22 +43,11 @@ std::map<std::string, std::string> Bytes(const std::vector<std::string> &files)
     return bytes;
 }
 
-// The files beside the hive whose names start with the hive's and the tag.
-std::vector<std::string> FilesTagged(const std::string &hive, const std::string &tag)
-{
-    std::filesystem::path path(hive);
-    std::vector<std::string> files;
-    for (const auto &entry : std::filesystem::directory_iterator(path.parent_path()))
-        if (entry.path().filename().string().rfind(path.filename().string() + tag, 0) == 0)
-            files.push_back(entry.path().string());
-    return files;
-}
-
 // A complete run is measured, then runs on fresh copies of the volume are
 // killed at random moments of that time, one in each of as many equal parts
-// of it, so that the short moments of writing are reached too. The hives are compared byte for
-// byte: a run writes them in the same order of hivex operations every time,
-// and hivex stamps no time into a hive it writes.
+// of it, so that the short moments of writing are reached too. The hives are
+// compared byte for byte: a run makes the same hivex calls every time, and
+// hivex stamps no time into a hive it writes.
 TEST_F(VolumeTest, ARemovalKilledAnywhereLeavesEachHiveWholeAndTheNextRunCompletes)
 {
     const std::vector<std::string> hives = {system, software, user, classes};
@@ -91,8 +81,8 @@ TEST_F(VolumeTest, ARemovalKilledAnywhereLeavesEachHiveWholeAndTheNextRunComplet
         EXPECT_EQ(0, again.status) << "after a kill at " << at << " us: " << again.output;
         for (const std::string &hive : hives) {
             EXPECT_TRUE(FileBytes(hive) == after[hive]) << hive << " after a kill at " << at << " us";
-            EXPECT_TRUE(FilesTagged(hive, NEW_FILE_TAG).empty()) << hive << " after a kill at " << at << " us";
-            for (const std::string &backup : FilesTagged(hive, BACKUP_TAG))
+            EXPECT_TRUE(FilesBeside(hive, NEW_FILE_TAG).empty()) << hive << " after a kill at " << at << " us";
+            for (const std::string &backup : FilesBeside(hive, BACKUP_TAG))
                 EXPECT_TRUE(FileBytes(backup) == before[hive]) << backup << " after a kill at " << at << " us";
         }
     }

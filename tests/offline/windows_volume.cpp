@@ -102,3 +102,13 @@ std::map<std::string, std::string> VolumeTest::VolumeFiles() const
             files[entry.path().string().substr(volume.size())] = FileBytes(entry.path().string());
     return files;
 }
+
+std::vector<std::string> FilesBeside(const std::string &hive, const std::string &tag)
+{
+    std::filesystem::path path(hive);
+    std::vector<std::string> files;
+    for (const auto &entry : std::filesystem::directory_iterator(path.parent_path()))
+        if (entry.path().filename().string().rfind(path.filename().string() + tag, 0) == 0)
+            files.push_back(entry.path().string());
+    return files;
+}

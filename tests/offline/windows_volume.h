@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "hive_fixture.h"
 
@@ -31,3 +32,6 @@ class VolumeTest : public HiveTest {
     // The hives' exports before the products were planted.
     std::multiset<std::string> systemBefore, softwareBefore, userBefore;
 };
+
+// The files beside a hive whose names are the hive's followed by the tag.
+std::vector<std::string> FilesBeside(const std::string &hive, const std::string &tag);
