@@ -58,8 +58,10 @@ TEST_F(VolumeTest, InputThatCannotBeUsedIsRefusedAndNothingIsWritten)
     EXPECT_TRUE(files == VolumeFiles());
 
     const std::string config = FolderOf(system);
-    const std::map<std::string, std::string> hives = {
-        {system, FileBytes(system)}, {software, FileBytes(software)}, {user, FileBytes(user)}};
+    const std::map<std::string, std::string> hives = {{system, FileBytes(system)},
+                                                      {software, FileBytes(software)},
+                                                      {user, FileBytes(user)},
+                                                      {classes, FileBytes(classes)}};
     const std::string busy = "another vxclean-offline is working on " + volume;
     int lock = -1;
     struct Refusal {
@@ -81,6 +83,10 @@ TEST_F(VolumeTest, InputThatCannotBeUsedIsRefusedAndNothingIsWritten)
          "--yes",
          [&] { Overwrite(user, std::string(hives.at(user).size(), 'x')); },
          {"cannot open the hive " + user, "Nothing was changed"}},
+        {"a profile's UsrClass.dat whose keys go on past its first 8 KB",
+         "--show",
+         [&] { Overwrite(classes, hives.at(classes).substr(0, 8192)); },
+         {"cannot read the subkeys of the key", "in the hive " + classes, "Nothing was changed"}},
         {"a removal running", "--yes", [&] { lock = HoldLock(config, LOCK_EX); }, {busy, "Run again when"}},
         {"a report while a removal runs", "--show", [&] { lock = HoldLock(config, LOCK_EX); }, {busy}},
         {"a removal while a report runs", "--yes", [&] { lock = HoldLock(config, LOCK_SH); }, {busy}},
