@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -55,12 +56,16 @@ void AddTree(std::multiset<std::wstring> &entries, HKEY root, const std::wstring
 void HiveTest::SetUp()
 {
     winsim::ResetMachine();
-    // A folder of this run's own: the same tests may run from another build.
     std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
     std::replace(name.begin(), name.end(), '/', '_');
     std::string pattern = testing::TempDir() + "offline_" + name + "_XXXXXX";
     ASSERT_TRUE(mkdtemp(&pattern[0])) << pattern;
     folder = pattern;
+    // Open to others as a folder under /tmp would be: some tests run the
+    // program as another user.
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                             std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                                             std::filesystem::perms::others_exec);
 }
 
 void HiveTest::TearDown()

@@ -9,8 +9,9 @@
 
 #include "win32api.h"
 
-// A folder of its own for each test, where the hives are unpacked; kept when
-// the test fails.
+// A folder of its own for each test, where the hives are unpacked: named by
+// the test and unique, since other builds may run the same tests at the same
+// time, and kept when the test fails.
 class HiveTest : public testing::Test {
   protected:
     void SetUp() override;

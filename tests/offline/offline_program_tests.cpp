@@ -1,6 +1,11 @@
 // vxclean-offline run on a small Windows volume, its hives checked with hivex.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "windows_volume.h"
 
@@ -11,14 +16,27 @@ bool Contains(const std::string &text, const std::string &part)
     return text.find(part) != std::string::npos;
 }
 
-// The backups that saving a hive leaves beside it.
-int BackupsOf(const std::string &hive)
+std::string FolderOf(const std::string &file)
 {
-    std::filesystem::path path(hive);
-    int count = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(path.parent_path()))
-        count += entry.path().filename().string().rfind(path.filename().string() + ".vxclean-", 0) == 0;
-    return count;
+    return std::filesystem::path(file).parent_path().string();
+}
+
+void Overwrite(const std::string &file, const std::string &bytes)
+{
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The lock on the volume's config folder, held as another vxclean-offline
+// would hold it; -1 when it could not be taken.
+int HoldLock(const std::string &config, int how)
+{
+    int fd = open(config.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0 && flock(fd, how | LOCK_NB) != 0) {
+        close(fd);
+        fd = -1;
+    }
+    EXPECT_GE(fd, 0) << config;
+    return fd;
 }
 
 TEST_F(VolumeTest, InputThatCannotBeUsedIsRefusedAndNothingIsWritten)
@@ -37,20 +55,138 @@ TEST_F(VolumeTest, InputThatCannotBeUsedIsRefusedAndNothingIsWritten)
     EXPECT_TRUE(Contains(refused.output,
                          "Remove the VexaLune products from Windows 7 Professional 7601 on " + volume + "? [y/N]"))
         << refused.output;
-    EXPECT_EQ(files, VolumeFiles());
+    EXPECT_TRUE(files == VolumeFiles());
 
-    std::ofstream(software, std::ios::binary | std::ios::in) << "not a hive";
-    files = VolumeFiles();
-    Run corrupt = RunProgram("--yes '" + volume + "'");
-    EXPECT_EQ(2, corrupt.status);
-    EXPECT_TRUE(Contains(corrupt.output, "SOFTWARE")) << corrupt.output;
-    EXPECT_EQ(files, VolumeFiles());
+    const std::string config = FolderOf(system);
+    const std::map<std::string, std::string> hives = {{system, FileBytes(system)},
+                                                      {software, FileBytes(software)},
+                                                      {users[0], FileBytes(users[0])},
+                                                      {classes[0], FileBytes(classes[0])}};
+    const std::string busy = "another vxclean-offline is working on " + volume;
+    int lock = -1;
+    struct Refusal {
+        const char *input;
+        const char *options;
+        std::function<void()> make;
+        std::vector<std::string> says;
+    } refusals[] = {
+        {"no SOFTWARE hive", "--yes", [&] { std::filesystem::remove(software); }, {volume, "not a Windows root"}},
+        {"a SYSTEM hive cut after 4 KB",
+         "--yes",
+         [&] { Overwrite(system, hives.at(system).substr(0, 4096)); },
+         {"cannot open the hive " + system, "Nothing was changed", "run again"}},
+        {"a SOFTWARE file that is no hive",
+         "--show",
+         [&] { Overwrite(software, "not a hive"); },
+         {"cannot open the hive " + software, "Nothing was changed"}},
+        {"a profile's NTUSER.DAT that is no hive",
+         "--yes",
+         [&] { Overwrite(users[0], std::string(hives.at(users[0]).size(), 'x')); },
+         {"cannot open the hive " + users[0], "Nothing was changed"}},
+        {"a profile's UsrClass.dat whose keys go on past its first 8 KB",
+         "--show",
+         [&] { Overwrite(classes[0], hives.at(classes[0]).substr(0, 8192)); },
+         {"cannot read the subkeys of the key", "in the hive " + classes[0], "Nothing was changed"}},
+        {"a removal running", "--yes", [&] { lock = HoldLock(config, LOCK_EX); }, {busy, "Run again when"}},
+        {"a report while a removal runs", "--show", [&] { lock = HoldLock(config, LOCK_EX); }, {busy}},
+        {"a removal while a report runs", "--yes", [&] { lock = HoldLock(config, LOCK_SH); }, {busy}},
+    };
+    for (const Refusal &refusal : refusals) {
+        refusal.make();
+        files = VolumeFiles();
+        Run run = RunProgram(std::string(refusal.options) + " '" + volume + "'");
+        EXPECT_EQ(2, run.status) << refusal.input << ": " << run.output;
+        for (const std::string &part : refusal.says)
+            EXPECT_TRUE(Contains(run.output, part)) << refusal.input << ": " << run.output;
+        EXPECT_TRUE(files == VolumeFiles()) << refusal.input;
+        if (lock >= 0)
+            close(lock);
+        lock = -1;
+        for (const auto &hive : hives)
+            Overwrite(hive.first, hive.second);
+    }
 }
 
+// Root, whom no permission bits stop, runs the program as another user, to
+// whom the volume is given first; anyone else runs it as themselves.
+TEST_F(VolumeTest, WhereAHiveOrItsFolderCannotBeWrittenARemovalIsRefusedAndWhereAHiveCannotBeReadAReportToo)
+{
+    std::string asOwner;
+    if (geteuid() == 0) {
+        ASSERT_EQ(0, std::system(("chown -R 65534:65534 '" + volume + "'").c_str()));
+        asOwner = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    }
+    const std::filesystem::perms writable = std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                            std::filesystem::perms::others_write;
+    for (const std::string &path : {FolderOf(system), users[0], FolderOf(classes[0])}) {
+        std::filesystem::permissions(path, writable, std::filesystem::perm_options::remove);
+        std::map<std::string, std::string> files = VolumeFiles();
+        Run removal = RunProgram("--yes '" + volume + "'", asOwner);
+        EXPECT_EQ(2, removal.status) << path;
+        EXPECT_TRUE(Contains(removal.output, path + " cannot be written: Permission denied")) << removal.output;
+        EXPECT_TRUE(Contains(removal.output, "Mount the volume read-write")) << removal.output;
+        Run report = RunProgram("--show '" + volume + "'", asOwner);
+        EXPECT_TRUE(Contains(report.output, "vxcsp")) << report.output;
+        EXPECT_TRUE(files == VolumeFiles()) << path;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    }
+    std::filesystem::permissions(users[0], std::filesystem::perms::all, std::filesystem::perm_options::remove);
+    Run unreadable = RunProgram("--show '" + volume + "'", asOwner);
+    EXPECT_EQ(2, unreadable.status);
+    EXPECT_TRUE(Contains(unreadable.output, "cannot open the hive " + users[0] + ": Permission denied"))
+        << unreadable.output;
+}
+
+// The volume is mounted again, read-only, over itself in a mount namespace
+// of the program's own.
+TEST_F(VolumeTest, ARemovalIsRefusedOnAVolumeMountedReadOnlyAndAReportStillWorks)
+{
+    const std::string readOnly = std::string(geteuid() == 0 ? "unshare -m" : "unshare -rm") +
+                                 " sh -c 'mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && "
+                                 "exec \"$@\"' '" +
+                                 volume + "' ";
+    if (std::system((readOnly + "true 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no mount namespace can be made here (unshare), so no read-only mount";
+    std::map<std::string, std::string> files = VolumeFiles();
+    Run removal = RunProgram("--yes '" + volume + "'", readOnly);
+    EXPECT_EQ(2, removal.status);
+    EXPECT_TRUE(Contains(removal.output, volume + " is mounted read-only")) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "mount -o remount,rw " + volume)) << removal.output;
+    Run report = RunProgram("--show '" + volume + "'", readOnly);
+    EXPECT_TRUE(Contains(report.output, "vxcsp")) << report.output;
+    EXPECT_TRUE(files == VolumeFiles());
+}
+
+// What is in the way of the file that a hive is written to first makes the
+// hive's writing fail, as a full or failing disk would.
+TEST_F(VolumeTest, AHiveThatCannotBeWrittenBackStaysAsItWasAndTheNextRunFinishes)
+{
+    const std::string systemBytes = FileBytes(system);
+    const std::string inTheWay = system + ".vxclean-new";
+    std::filesystem::create_directories(inTheWay + "/x");
+    Run removal = RunProgram("--yes '" + volume + "'");
+    EXPECT_EQ(2, removal.status);
+    EXPECT_TRUE(Contains(removal.output, "the hive " + system + " could not be written")) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, inTheWay + ": File exists")) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "Run vxclean-offline again")) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "Written: " + software)) << removal.output;
+    EXPECT_TRUE(systemBytes == FileBytes(system));
+
+    std::filesystem::remove_all(inTheWay);
+    Run again = RunProgram("--yes '" + volume + "'");
+    EXPECT_EQ(0, again.status) << again.output;
+    EXPECT_TRUE(Contains(again.output, "Written: " + system)) << again.output;
+    EXPECT_FALSE(Contains(again.output, "Written: " + software)) << again.output;
+    EXPECT_TRUE(systemBefore == HivexEntries(system, "HKEY_LOCAL_MACHINE\\SYSTEM"));
+}
+
+// Another report running beside it holds the lock that reports share.
 TEST_F(VolumeTest, AReportFindsTheProductsAndWritesNothing)
 {
     std::map<std::string, std::string> files = VolumeFiles();
+    int otherReport = HoldLock(FolderOf(system), LOCK_SH);
     Run report = RunProgram("--show '" + volume + "'");
+    close(otherReport);
     EXPECT_TRUE(Contains(report.output, "vxcsp")) << report.output;
     EXPECT_TRUE(Contains(report.output, "C:\\Program Files\\Vexa Lune")) << report.output;
     EXPECT_FALSE(Contains(report.output, "Written")) << report.output;
@@ -69,8 +205,8 @@ TEST_F(VolumeTest, ARemovalTakesOnlyTheProductsAndASecondRunFindsNothing)
     EXPECT_EQ(softwareBefore, software);
     EXPECT_EQ(userBefore, HivexEntries(users[0], "HKEY_CURRENT_USER"));
     for (const std::string &hive : {system, this->software, users[0]})
-        EXPECT_EQ(1, BackupsOf(hive)) << hive;
-    EXPECT_EQ(0, BackupsOf(classes[0]));
+        EXPECT_EQ(1u, FilesBeside(hive, ".vxclean-").size()) << hive;
+    EXPECT_TRUE(FilesBeside(classes[0], ".vxclean-").empty());
     EXPECT_EQ(classesBytes, FileBytes(classes[0]));
 
     std::map<std::string, std::string> files = VolumeFiles();

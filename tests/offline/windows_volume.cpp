@@ -109,10 +109,10 @@ void VolumeTest::SetUp()
     EditHive(users[0], {{"Software\\Vexa Lune\\EFS", {TextValue("Store", "1")}}});
 }
 
-VolumeTest::Run VolumeTest::RunProgram(const std::string &arguments)
+VolumeTest::Run VolumeTest::RunProgram(const std::string &arguments, const std::string &before)
 {
     std::string output = folder + "/output.txt";
-    std::string command = "'" OFFLINE_PROGRAM "' " + arguments + " < /dev/null > '" + output + "' 2>&1";
+    std::string command = before + "'" OFFLINE_PROGRAM "' " + arguments + " < /dev/null > '" + output + "' 2>&1";
     int status = std::system(command.c_str());
     return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(output)};
 }
@@ -132,5 +132,15 @@ std::map<std::string, std::string> VolumeTest::VolumeFiles() const
     for (const auto &entry : std::filesystem::recursive_directory_iterator(volume))
         if (entry.is_regular_file())
             files[entry.path().string().substr(volume.size())] = FileBytes(entry.path().string());
+    return files;
+}
+
+std::vector<std::string> FilesBeside(const std::string &hive, const std::string &tag)
+{
+    std::filesystem::path path(hive);
+    std::vector<std::string> files;
+    for (const auto &entry : std::filesystem::directory_iterator(path.parent_path()))
+        if (entry.path().filename().string().rfind(path.filename().string() + tag, 0) == 0)
+            files.push_back(entry.path().string());
     return files;
 }

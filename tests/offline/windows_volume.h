@@ -22,8 +22,9 @@ class VolumeTest : public HiveTest {
         int status;
         std::string output;
     };
-    // vxclean-offline with these arguments, standard input not a terminal.
-    Run RunProgram(const std::string &arguments);
+    // vxclean-offline with these arguments, standard input not a terminal,
+    // started through the command before it, when one is given.
+    Run RunProgram(const std::string &arguments, const std::string &before = "");
     // The same on a terminal (a pseudo-terminal of util-linux's script),
     // which is given the answer.
     Run RunOnTerminal(const std::string &arguments, const std::string &answer);
@@ -37,3 +38,6 @@ class VolumeTest : public HiveTest {
     // The hives' exports before the products were planted.
     std::multiset<std::string> systemBefore, softwareBefore, userBefore;
 };
+
+// The files beside a hive whose names are the hive's followed by the tag.
+std::vector<std::string> FilesBeside(const std::string &hive, const std::string &tag);

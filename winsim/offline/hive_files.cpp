@@ -15,7 +15,10 @@ namespace winsim {
 namespace {
 
 const char BACKUP_TAG[] = ".vxclean-";
-const char NEW_HIVE_TAG[] = ".vxclean-new";
+// A file being written beside the one it is for: a backup copy until it is
+// complete, the new hive until it is put in place. A killed run can leave one
+// behind; the next one written for the same file replaces it.
+const char NEW_FILE_TAG[] = ".vxclean-new";
 // Saves within the same second get backups "-2", "-3" and so on.
 const int MAX_BACKUPS_IN_A_SECOND = 99;
 
@@ -46,15 +49,19 @@ bool SyncPath(const std::string &path, int flags)
     return close(fd) == 0 && synced;
 }
 
+// The copy is written under a new file's name and renamed when complete, so
+// that a file with the backup's name is never part of one.
 bool CopyFile(const std::string &from, const std::string &to, std::wstring *reason)
 {
     int in = open(from.c_str(), O_RDONLY);
     if (in < 0)
         return Fail(reason, L"cannot read", from);
-    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    std::string partial = from + NEW_FILE_TAG;
+    unlink(partial.c_str());
+    int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (out < 0) {
         close(in);
-        return Fail(reason, L"cannot create the backup", to);
+        return Fail(reason, L"cannot create the new file for the backup", partial);
     }
     char buffer[1 << 16];
     ssize_t got;
@@ -71,10 +78,12 @@ bool CopyFile(const std::string &from, const std::string &to, std::wstring *reas
     int error = errno;
     close(in);
     copied = close(out) == 0 && copied;
-    if (copied)
+    if (copied && std::rename(partial.c_str(), to.c_str()) == 0)
         return true;
+    if (copied)
+        error = errno;
+    unlink(partial.c_str());
     errno = error;
-    unlink(to.c_str());
     return Fail(reason, L"cannot write the backup", to);
 }
 
@@ -130,7 +139,7 @@ bool BackUpHive(const std::string &hive, std::wstring *reason)
 
 bool CommitHive(hive_h *hive, const std::string &file, std::wstring *reason)
 {
-    std::string written = file + NEW_HIVE_TAG;
+    std::string written = file + NEW_FILE_TAG;
     unlink(written.c_str());
     if (hivex_commit(hive, written.c_str(), 0) != 0) {
         int error = errno;

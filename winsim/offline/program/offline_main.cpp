@@ -11,10 +11,21 @@
 
 namespace {
 
+// A hive that cannot be read stops the run: going on would leave the
+// products in it, a profile's among them, without the administrator knowing.
+const wchar_t NOT_MOUNTED[] = L" Nothing was changed on the volume: every hive must be read for a complete removal. "
+                              L"Restore a damaged hive from a backup (its .vxclean-... copy, or Windows' own "
+                              L"RegBack copy) and run again.";
+
 int Refuse(const std::wstring &message)
 {
     offline::Complain(message);
     return 2;
+}
+
+int RefuseUnreadHive(const std::wstring &reason)
+{
+    return Refuse(reason + (reason.empty() || reason.back() != L'.' ? L"." : L"") + NOT_MOUNTED);
 }
 
 }  // namespace
@@ -34,14 +45,18 @@ int main(int argc, char **argv)
     std::wstring reason;
     if (!offline::StartMachine(options.root, &systemHive, &softwareHive, &reason))
         return Refuse(root + L": " + reason);
+    if (!offline::LockVolume(winsim::HostPathOf(L"C:\\Windows\\System32\\config"), root, options.show, &reason))
+        return Refuse(reason);
 
     std::vector<winsim::MountedHive> mounts;
     std::vector<offline::Profile> profiles;
     if (!offline::MountInto(systemHive, {L"MACHINE", L"SYSTEM"}, &mounts, &reason) ||
         !offline::MountInto(softwareHive, {L"MACHINE", L"SOFTWARE"}, &mounts, &reason))
-        return Refuse(reason);
+        return RefuseUnreadHive(reason);
     offline::TakeSettingsFromRegistry();
     if (!offline::MountProfiles(&mounts, &profiles, &reason))
+        return RefuseUnreadHive(reason);
+    if (!options.show && !offline::VolumeWritable(options.root, mounts, &reason))
         return Refuse(reason);
 
     if (!options.show && !options.yes) {

@@ -26,6 +26,11 @@ bool ParseOptions(int argc, char **argv, Options *options, std::string *error);
 // and SOFTWARE hives in Windows\System32\config.
 bool StartMachine(const std::string &root, std::string *systemHive, std::string *softwareHive, std::wstring *reason);
 
+// The lock that keeps a second vxclean-offline off the volume while this one
+// runs: exclusive for a removal, shared for a report. False with a reason when
+// another holds it.
+bool LockVolume(const std::string &configFolder, const std::wstring &root, bool shared, std::wstring *reason);
+
 // The environment and the common Start menu that Windows takes from the
 // registry; a folder that is not on drive C: is passed over with a warning.
 void TakeSettingsFromRegistry();
@@ -43,6 +48,11 @@ bool MountInto(const std::string &file, const std::vector<std::wstring> &path, s
 // Each profile whose NTUSER.DAT exists: its hive at \REGISTRY\USER\<sid>, its
 // UsrClass.dat, when it has one, at \REGISTRY\USER\<sid>_Classes.
 bool MountProfiles(std::vector<winsim::MountedHive> *mounts, std::vector<Profile> *profiles, std::wstring *reason);
+
+// Whether a removal can write what it must: false with a reason, naming what
+// cannot be written and what to do, on a read-only volume or when a hive or
+// its folder is not writable.
+bool VolumeWritable(const std::string &root, const std::vector<winsim::MountedHive> &mounts, std::wstring *reason);
 
 // The question on the terminal: 0 when it was answered yes, 1 for a refusal,
 // 2 without a terminal to ask on.

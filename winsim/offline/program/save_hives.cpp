@@ -14,7 +14,8 @@ bool SaveHives(const std::vector<winsim::MountedHive> &mounts)
         bool written = false;
         std::wstring reason;
         if (!winsim::SaveHive(mounted, &written, &reason)) {
-            Complain(L"the hive " + winsim::DecodeUtf8(mounted.file.c_str()) + L" could not be written: " + reason);
+            Complain(L"the hive " + winsim::DecodeUtf8(mounted.file.c_str()) + L" could not be written: " + reason +
+                     L". Run vxclean-offline again once the cause is fixed: it removes what is left.");
             saved = false;
         } else if (written) {
             std::printf("Written: %s\n", mounted.file.c_str());
