@@ -1,0 +1,51 @@
+// A log of the older format: after the copy of the base block, a sector
+// starting "DIRT" with a bitmap of the hive bins' 512-byte pages, then the
+// pages whose bits are set, in the bitmap's order, from the next sector on.
+#include <cstring>
+
+#include "hive_log_entries.h"
+
+namespace winsim {
+namespace {
+
+const unsigned char SIGNATURE[] = {'D', 'I', 'R', 'T'};
+const size_t PAGE_SIZE = 512;
+
+}  // namespace
+
+LogEntries ReadOldFormatEntry(const HiveBytes &log, const BaseBlock &header, const std::string &name)
+{
+    LogEntries read;
+    const size_t bitmapAt = LOG_SECTOR_SIZE + sizeof SIGNATURE;
+    const size_t bitmapBytes = header.binsSize / PAGE_SIZE / 8;
+    if (header.binsSize % (PAGE_SIZE * 8) != 0) {
+        read.stop = name + ": its hive bins size of " + std::to_string(header.binsSize) +
+                    " bytes is not a whole number of 4096-byte blocks";
+        return read;
+    }
+    if (log.size() < bitmapAt || std::memcmp(log.data() + LOG_SECTOR_SIZE, SIGNATURE, sizeof SIGNATURE) != 0) {
+        read.stop = name + ": no DIRT dirty vector follows its base block";
+        return read;
+    }
+    if (log.size() - bitmapAt < bitmapBytes) {
+        read.stop = name + ": its dirty vector is cut short by the end of the log";
+        return read;
+    }
+    LogEntry entry = {header.primarySequence, header.binsSize, {}};
+    size_t pageAt = (bitmapAt + bitmapBytes + LOG_SECTOR_SIZE - 1) / LOG_SECTOR_SIZE * LOG_SECTOR_SIZE;
+    for (size_t bit = 0; bit < bitmapBytes * 8; ++bit) {
+        if (!(log[bitmapAt + bit / 8] >> bit % 8 & 1))
+            continue;
+        if (pageAt > log.size() || log.size() - pageAt < PAGE_SIZE) {
+            read.stop =
+                name + ": its dirty page " + std::to_string(entry.pages.size() + 1) + " lies past the end of the log";
+            return read;
+        }
+        entry.pages.push_back(DirtyPage{static_cast<uint32_t>(bit * PAGE_SIZE), PAGE_SIZE, pageAt});
+        pageAt += PAGE_SIZE;
+    }
+    read.entries.push_back(std::move(entry));
+    return read;
+}
+
+}  // namespace winsim
