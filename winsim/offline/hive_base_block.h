@@ -11,6 +11,11 @@ namespace winsim {
 typedef std::vector<unsigned char> HiveBytes;
 
 const size_t BASE_BLOCK_SIZE = 4096;
+// Hive bins grow by whole blocks of this size.
+const uint32_t BIN_BLOCK_SIZE = 4096;
+// Cell offsets keep their top bit for volatile storage: the bins on disk
+// stay below 2 GiB.
+const uint32_t MAX_BINS_SIZE = 0x80000000u - BIN_BLOCK_SIZE;
 // A log is written in sectors of this size: its copy of the base block is
 // one, and what follows starts at a multiple of it.
 const size_t LOG_SECTOR_SIZE = 512;

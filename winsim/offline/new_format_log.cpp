@@ -21,7 +21,6 @@ const size_t HEADER_SIZE = 40;
 const size_t PAGE_REFERENCE_SIZE = 8;
 // The hashes' key, as Windows writes the logs.
 const uint64_t HASH_SEED = 0x82EF4D887A4E55C5;
-const uint32_t BIN_BLOCK_SIZE = 4096;
 
 bool Blank(const HiveBytes &log, size_t at, size_t count)
 {
@@ -45,9 +44,9 @@ std::string ReadPages(const HiveBytes &log, size_t at, size_t size, LogEntry *en
     if (Marvin32(bytes + HEADER_SIZE, size - HEADER_SIZE, HASH_SEED) != ReadLe64(bytes + CONTENT_HASH_AT) ||
         Marvin32(bytes, HEADER_HASH_AT, HASH_SEED) != ReadLe64(bytes + HEADER_HASH_AT))
         return "does not match its hash: it was not completely written";
-    if (entry->binsSize == 0 || entry->binsSize % BIN_BLOCK_SIZE != 0)
+    if (entry->binsSize == 0 || entry->binsSize % BIN_BLOCK_SIZE != 0 || entry->binsSize > MAX_BINS_SIZE)
         return "gives a hive bins size of " + std::to_string(entry->binsSize) +
-               " bytes, not a whole number of 4096-byte blocks";
+               " bytes, not a whole number of 4096-byte blocks below 2 GiB";
     uint32_t count = ReadLe32(bytes + PAGE_COUNT_AT);
     if (count > (size - HEADER_SIZE) / PAGE_REFERENCE_SIZE)
         return "lists " + std::to_string(count) + " pages, more than it has room for";

@@ -18,9 +18,9 @@ LogEntries ReadOldFormatEntry(const HiveBytes &log, const BaseBlock &header, con
     LogEntries read;
     const size_t bitmapAt = LOG_SECTOR_SIZE + sizeof SIGNATURE;
     const size_t bitmapBytes = header.binsSize / PAGE_SIZE / 8;
-    if (header.binsSize % (PAGE_SIZE * 8) != 0) {
+    if (header.binsSize % BIN_BLOCK_SIZE != 0 || header.binsSize > MAX_BINS_SIZE) {
         read.stop = name + ": its hive bins size of " + std::to_string(header.binsSize) +
-                    " bytes is not a whole number of 4096-byte blocks";
+                    " bytes is not a whole number of 4096-byte blocks below 2 GiB";
         return read;
     }
     if (log.size() < bitmapAt || std::memcmp(log.data() + LOG_SECTOR_SIZE, SIGNATURE, sizeof SIGNATURE) != 0) {
