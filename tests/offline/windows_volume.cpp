@@ -47,6 +47,8 @@ void VolumeTest::SetUp()
     classes = profile + "/AppData/Local/Microsoft/Windows/UsrClass.dat";
     std::filesystem::rename(Unpack("SYSTEM"), system);
     std::filesystem::rename(Unpack("UsrClass.dat"), classes);
+    std::filesystem::rename(Unpack("UsrClass.dat.LOG1"), classes + ".LOG1");
+    std::filesystem::rename(Unpack("UsrClass.dat.LOG2"), classes + ".LOG2");
     std::filesystem::rename(Unpack("NTUSER.DAT"), user);
     // No SOFTWARE hive of a real machine is at hand: it is a copy of the real
     // user's classes hive, emptied and given the keys that Windows would have

@@ -1,6 +1,7 @@
 // A small Windows 7 volume (32-bit) for vxclean-offline: the real SYSTEM hive,
-// a SOFTWARE hive made for it, one user's profile and a few folders, with the
-// products planted in the hives and in Program Files.
+// a SOFTWARE hive made for it, one user's profile (its classes hive dirty, its
+// logs beside it) and a few folders, with the products planted in the hives
+// and in Program Files.
 #pragma once
 
 #include <map>
