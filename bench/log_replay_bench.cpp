@@ -3,6 +3,7 @@
 // Usage: log_replay_bench <hive> <log>...
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -21,10 +22,10 @@ int main(int argc, char **argv)
         return 2;
     winsim::HiveBytes hive;
     std::vector<winsim::LogFile> logs;
-    bool read = winsim::ReadHostFile(argv[1], &hive);
+    bool read = winsim::ReadHostFile(argv[1], SIZE_MAX, &hive);
     for (int i = 2; read && i < argc; ++i) {
         logs.push_back({argv[i], {}});
-        read = winsim::ReadHostFile(argv[i], &logs.back().bytes);
+        read = winsim::ReadHostFile(argv[i], SIZE_MAX, &logs.back().bytes);
     }
     if (!read) {
         std::perror("log_replay_bench");

@@ -280,7 +280,10 @@ TEST_F(LogReplayTest, AnOlderFormatLogWrittenWithTheHiveReplaysItsDirtyPages)
     EXPECT_EQ(1u, old.entries);
     EXPECT_TRUE(replay.image == old.image);
 
-    HiveBytes otherTime = log, truncated = log, noVector = log;
+    HiveBytes otherTime = log, truncated = log, noVector = log, binElsewhere = log;
+    const size_t firstPage = 1024;  // after the sector of the dirty vector
+    ASSERT_EQ("hbin", std::string(&log[firstPage], &log[firstPage] + 4));
+    binElsewhere[firstPage + 4] = 1;
     otherTime[12] ^= 1;
     otherTime[508] ^= 1;
     truncated.resize(truncated.size() - 512);
@@ -290,7 +293,8 @@ TEST_F(LogReplayTest, AnOlderFormatLogWrittenWithTheHiveReplaysItsDirtyPages)
         const char *says;
     } faults[] = {{otherTime, "LOG: written at another time than the hive"},
                   {truncated, "LOG: its dirty page"},
-                  {noVector, "LOG: no DIRT dirty vector"}};
+                  {noVector, "LOG: no DIRT dirty vector"},
+                  {binElsewhere, "LOG: its dirty page for offset 0 of the hive bins holds a hive bin that belongs"}};
     for (const Fault &fault : faults) {
         old = winsim::ReplayLogs(primary, {{"NTUSER.DAT.LOG", fault.log}});
         EXPECT_TRUE(old.image.empty()) << fault.says;

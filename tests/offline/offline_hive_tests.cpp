@@ -1,6 +1,7 @@
 // Real hives from Windows machines, mounted into the registry and written
 // back, checked against hivex's own export of the files.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -299,6 +300,22 @@ TEST_F(HiveTest, ADirtyHiveIsReadWithItsLogsReplayedAndWrittenCleanOnlyWhenChang
     EXPECT_FALSE(mounted.replayed);
     EXPECT_TRUE(mounted.replayNote.empty());
     verify_key_nonexist(HKEY_USERS, CLASSES_KEY + L"\\" + FROM_THE_LOGS);
+}
+
+TEST_F(HiveTest, ALogThatStopsEarlyIsNamedAndTheHiveReadWithWhatCameBefore)
+{
+    std::string hive = Unpack("UsrClass.dat");
+    Unpack("UsrClass.dat.LOG1");
+    ASSERT_EQ(0, truncate(Unpack("UsrClass.dat.LOG2").c_str(), 30000));  // in its second entry
+    winsim::MountedHive mounted;
+    std::wstring reason;
+    ASSERT_TRUE(winsim::MountHive(hive, CLASSES_PATH, &mounted, &reason)) << reason;
+    EXPECT_NE(std::wstring::npos, mounted.replayNote.find(L"Replayed 5 log entries (56 pages)")) << mounted.replayNote;
+    EXPECT_EQ(std::vector<std::wstring>{winsim::WideText(hive) +
+                                        L".LOG2: the log entry at byte 24576 runs past the end of the log: 126976 "
+                                        L"bytes where 5424 are left (" +
+                                        winsim::WideText(hive) + L" is read with what came before)"},
+              mounted.logFaults);
 }
 
 }  // namespace

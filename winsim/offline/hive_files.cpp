@@ -108,7 +108,7 @@ std::vector<std::string> LogFilesBeside(const std::string &hive)
     return logs;
 }
 
-bool ReadHostFile(const std::string &file, HiveBytes *bytes)
+bool ReadHostFile(const std::string &file, size_t most, HiveBytes *bytes)
 {
     int fd = open(file.c_str(), O_RDONLY);
     struct stat status;
@@ -116,7 +116,7 @@ bool ReadHostFile(const std::string &file, HiveBytes *bytes)
         return false;
     bool read = fstat(fd, &status) == 0;
     if (read)
-        bytes->resize(static_cast<size_t>(status.st_size));
+        bytes->resize(std::min(static_cast<size_t>(status.st_size), most));
     for (size_t done = 0; read && done < bytes->size();) {
         ssize_t got = ::read(fd, bytes->data() + done, bytes->size() - done);
         read = got > 0;

@@ -14,8 +14,9 @@ namespace winsim {
 // of letters.
 std::vector<std::string> LogFilesBeside(const std::string &hive);
 
-// The whole file; false, errno set, when it cannot be read.
-bool ReadHostFile(const std::string &file, HiveBytes *bytes);
+// The file's first bytes, at most so many; false, errno set, when they
+// cannot be read.
+bool ReadHostFile(const std::string &file, size_t most, HiveBytes *bytes);
 
 // "<file>.vxclean-YYYYMMDD-HHMMSS" of the hive and of each log, at the local
 // time of the simulated clock.

@@ -1,15 +1,27 @@
 // A log of the older format: after the copy of the base block, a sector
 // starting "DIRT" with a bitmap of the hive bins' 512-byte pages, then the
 // pages whose bits are set, in the bitmap's order, from the next sector on.
+// A page that starts a hive bin is checked to be that bin's place; the log
+// is not used when one is not.
 #include <cstring>
 
 #include "hive_log_entries.h"
+#include "little_endian.h"
 
 namespace winsim {
 namespace {
 
 const unsigned char SIGNATURE[] = {'D', 'I', 'R', 'T'};
+const unsigned char BIN_SIGNATURE[] = {'h', 'b', 'i', 'n'};
+const size_t BIN_OFFSET_AT = 4;
 const size_t PAGE_SIZE = 512;
+
+// A page that starts a hive bin must be written where the bin says it is.
+bool BinInPlace(const HiveBytes &log, size_t pageAt, size_t binsOffset)
+{
+    return binsOffset % BIN_BLOCK_SIZE != 0 || std::memcmp(&log[pageAt], BIN_SIGNATURE, sizeof BIN_SIGNATURE) != 0 ||
+           ReadLe32(&log[pageAt + BIN_OFFSET_AT]) == binsOffset;
+}
 
 }  // namespace
 
@@ -39,6 +51,11 @@ LogEntries ReadOldFormatEntry(const HiveBytes &log, const BaseBlock &header, con
         if (pageAt > log.size() || log.size() - pageAt < PAGE_SIZE) {
             read.stop =
                 name + ": its dirty page " + std::to_string(entry.pages.size() + 1) + " lies past the end of the log";
+            return read;
+        }
+        if (!BinInPlace(log, pageAt, bit * PAGE_SIZE)) {
+            read.stop = name + ": its dirty page for offset " + std::to_string(bit * PAGE_SIZE) +
+                        " of the hive bins holds a hive bin that belongs elsewhere";
             return read;
         }
         entry.pages.push_back(DirtyPage{static_cast<uint32_t>(bit * PAGE_SIZE), PAGE_SIZE, pageAt});

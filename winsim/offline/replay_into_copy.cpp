@@ -1,5 +1,7 @@
 // Before a hive is mounted: its logs, when it is dirty, replayed into a copy.
+// Only a dirty hive is read whole here; hivex reports any other fault.
 #include <cerrno>
+#include <cstdint>
 
 #include "hive_files.h"
 #include "hive_log_replay.h"
@@ -13,7 +15,10 @@ bool ReplayIntoCopy(const std::string &hive, MountedHive *mounted, std::wstring 
     if (names.empty())
         return true;
     HiveBytes primary;
-    if (!ReadHostFile(hive, &primary)) {
+    BaseBlock base;
+    if (!ReadHostFile(hive, BASE_BLOCK_SIZE, &primary) || !ReadBaseBlock(primary, &base) || !IsDirty(base))
+        return true;
+    if (!ReadHostFile(hive, SIZE_MAX, &primary)) {
         *reason = L"cannot open the hive " + WideText(hive) + L": " + ErrorText(errno);
         return false;
     }
@@ -21,7 +26,7 @@ bool ReplayIntoCopy(const std::string &hive, MountedHive *mounted, std::wstring 
     std::wstring shown;
     for (size_t i = 0; i < names.size(); ++i) {
         logs[i].name = names[i];
-        if (!ReadHostFile(names[i], &logs[i].bytes)) {
+        if (!ReadHostFile(names[i], SIZE_MAX, &logs[i].bytes)) {
             *reason = L"cannot read the log " + WideText(names[i]) + L" of the hive " + WideText(hive) + L": " +
                       ErrorText(errno);
             return false;
