@@ -30,7 +30,7 @@ struct MountedHive {
 // values, names and data exactly as stored. A dirty hive is read with what its
 // logs hold replayed, in a private temporary copy: nothing is written beside
 // the hive. False with a reason that names the file (missing, unreadable,
-// corrupt).
+// corrupt, a log of it unreadable, no room for the copy).
 bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mountPath, MountedHive *mounted,
                std::wstring *reason);
 
