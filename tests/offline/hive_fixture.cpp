@@ -83,6 +83,11 @@ std::string HiveTest::Unpack(const std::string &name)
 
 std::vector<std::string> HiveTest::FilesInFolder() const
 {
+    return FilesIn(folder);
+}
+
+std::vector<std::string> FilesIn(const std::string &folder)
+{
     std::vector<std::string> names;
     DIR *dir = opendir(folder.c_str());
     while (dirent *entry = dir ? readdir(dir) : nullptr)

@@ -23,6 +23,8 @@ class HiveTest : public testing::Test {
 };
 
 std::string FileBytes(const std::string &path);
+// The names in a folder but "." and "..", sorted.
+std::vector<std::string> FilesIn(const std::string &folder);
 
 // hivexregedit's export of a hive under the prefix, as entries: each key's
 // line, and each value's line after its key's.

@@ -1,17 +1,24 @@
 // Real hives from Windows machines, mounted into the registry and written
 // back, checked against hivex's own export of the files.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include <winsim/control.h>
 #include <winsim/offline_hives.h>
 
 #include "hive_fixture.h"
+#include "hive_names.h"
 #include "registry_helpers.h"
+#include "replayed_copy.h"
 
 namespace {
 
@@ -20,6 +27,12 @@ const std::wstring CONTROL = L"SYSTEM\\ControlSet001\\Control";
 const std::wstring COMPUTER_NAME = CONTROL + L"\\ComputerName\\ComputerName";
 const std::wstring DELETED_TREE = L"SYSTEM\\ControlSet001\\services\\Tcpip";
 const std::wstring ADDED_KEY = L"SYSTEM\\ControlSet001\\services\\VxNew \x041A\x043B\x044E\x0447";
+const std::vector<std::wstring> CLASSES_PATH = {L"USER", L"S-1-5-21-1-2-3-1001_Classes"};
+const std::wstring CLASSES_KEY = CLASSES_PATH[1];
+// A tree of keys that only the logs of UsrClass.dat hold.
+const std::string FROM_THE_LOGS_ASCII = "Local Settings\\Software\\Microsoft\\Windows\\Shell\\BagMRU\\10";
+const std::wstring FROM_THE_LOGS(FROM_THE_LOGS_ASCII.begin(), FROM_THE_LOGS_ASCII.end());
+const std::string FROM_THE_LOGS_EXPORTED = "[HKEY_CURRENT_USER\\" + FROM_THE_LOGS_ASCII;
 
 std::vector<BYTE> Utf16(const std::wstring &text)
 {
@@ -30,6 +43,35 @@ std::vector<BYTE> Utf16(const std::wstring &text)
     }
     return bytes;
 }
+
+uint32_t LittleEndian(const std::string &bytes, size_t at)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i)
+        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << 8 * i;
+    return value;
+}
+
+// $TMPDIR for the test's time.
+class TemporaryFolder {
+  public:
+    explicit TemporaryFolder(const std::string &folder)
+    {
+        const char *was = std::getenv("TMPDIR");
+        saved = was ? std::unique_ptr<std::string>(new std::string(was)) : nullptr;
+        setenv("TMPDIR", folder.c_str(), 1);
+    }
+    ~TemporaryFolder()
+    {
+        if (saved)
+            setenv("TMPDIR", saved->c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+
+  private:
+    std::unique_ptr<std::string> saved;
+};
 
 template <class Set> Set Minus(const Set &a, const Set &b)
 {
@@ -193,9 +235,6 @@ TEST_F(HiveTest, ADirtyHiveWithoutLogsMountsAndUnchangedIsNotWritten)
 
 TEST_F(HiveTest, HivesThatCannotBeUsedAreRefusedWithAReasonAndTheRegistryUntouched)
 {
-    std::string usrClass = Unpack("UsrClass.dat");
-    Unpack("UsrClass.dat.LOG1");
-    Unpack("UsrClass.dat.LOG2");
     std::string system = Unpack("SYSTEM");
     std::string truncated = folder + "/truncated";
     std::string zeros = folder + "/zeros";
@@ -206,12 +245,10 @@ TEST_F(HiveTest, HivesThatCannotBeUsedAreRefusedWithAReasonAndTheRegistryUntouch
     std::fwrite(std::string(65536, '\0').data(), 1, 65536, file);
     std::fclose(file);
 
-    const std::vector<std::wstring> classes = {L"USER", L"S-1-5-21-1-2-3-1001_Classes"};
     struct Refusal {
         std::string file;
         std::vector<std::wstring> says;
     } refusals[] = {
-        {usrClass, {L"UsrClass.dat", L"UsrClass.dat.LOG1", L"sequence numbers differ", L"Start that Windows once"}},
         {truncated, {L"truncated", L"cannot open the hive"}},
         {zeros, {L"zeros", L"cannot open the hive"}},
         {folder + "/missing", {L"missing", L"No such file or directory"}},
@@ -219,10 +256,10 @@ TEST_F(HiveTest, HivesThatCannotBeUsedAreRefusedWithAReasonAndTheRegistryUntouch
     for (const Refusal &refusal : refusals) {
         winsim::MountedHive mounted;
         std::wstring reason;
-        EXPECT_FALSE(winsim::MountHive(refusal.file, classes, &mounted, &reason)) << refusal.file;
+        EXPECT_FALSE(winsim::MountHive(refusal.file, CLASSES_PATH, &mounted, &reason)) << refusal.file;
         for (const std::wstring &part : refusal.says)
             EXPECT_NE(std::wstring::npos, reason.find(part)) << refusal.file << ": " << reason.c_str();
-        verify_key_nonexist(HKEY_USERS, classes[1]);
+        verify_key_nonexist(HKEY_USERS, CLASSES_KEY);
     }
 
     winsim::MountedHive mounted;
@@ -234,6 +271,85 @@ TEST_F(HiveTest, HivesThatCannotBeUsedAreRefusedWithAReasonAndTheRegistryUntouch
     EXPECT_FALSE(winsim::SaveHive(mounted, &written, &reason));
     EXPECT_FALSE(written);
     EXPECT_NE(std::wstring::npos, reason.find(L"for writing: No such file or directory")) << reason.c_str();
+}
+
+// A dirty hive's logs replayed: read from a private copy, written whole and
+// clean only when the run changed it, its logs then emptied.
+TEST_F(HiveTest, ADirtyHiveIsReadWithItsLogsReplayedAndWrittenCleanOnlyWhenChanged)
+{
+    const std::vector<std::string> files = {"UsrClass.dat", "UsrClass.dat.LOG1", "UsrClass.dat.LOG2"};
+    std::vector<std::string> originals;
+    for (const std::string &name : files)
+        originals.push_back(FileBytes(Unpack(name)));
+    std::string hive = folder + "/UsrClass.dat";
+    std::string temporary = folder + "/tmp";
+    mkdir(temporary.c_str(), 0700);
+    TemporaryFolder privateCopies(temporary);
+    winsim::MountedHive mounted;
+    std::wstring reason;
+    ASSERT_TRUE(winsim::MountHive(hive, CLASSES_PATH, &mounted, &reason)) << reason;
+    EXPECT_EQ(L"Replayed 14 log entries (158 pages) from " + winsim::WideText(hive) + L".LOG1 and " +
+                  winsim::WideText(hive) + L".LOG2 into a copy of " + winsim::WideText(hive),
+              mounted.replayNote);
+    EXPECT_TRUE(mounted.logFaults.empty());
+    verify_key(HKEY_USERS, CLASSES_KEY + L"\\" + FROM_THE_LOGS + L"\\0\\0");
+    std::string replayed = temporary + "/replayed";
+    EXPECT_EQ(0u, mounted.replayed->SourceOf(mounted).rfind(temporary + "/", 0));
+    std::rename(mounted.replayed->SourceOf(mounted).c_str(), replayed.c_str());
+    mounted.replayed = nullptr;
+    std::multiset<std::string> logged = HivexEntries(replayed, "HKEY_CURRENT_USER");
+
+    ASSERT_TRUE(winsim::MountHive(hive, CLASSES_PATH, &mounted, &reason)) << reason;
+    bool written = true;
+    ASSERT_TRUE(winsim::SaveHive(mounted, &written, &reason)) << reason;
+    EXPECT_FALSE(written);
+    EXPECT_EQ((std::vector<std::string>{"UsrClass.dat", "UsrClass.dat.LOG1", "UsrClass.dat.LOG2", "tmp"}),
+              FilesInFolder());
+    RemoveTestTree(HKEY_USERS, CLASSES_KEY + L"\\" + FROM_THE_LOGS);
+    winsim::SetLocalClock(2026, 12, 7, 11, 0, 0);
+    ASSERT_TRUE(winsim::SaveHive(mounted, &written, &reason)) << reason;
+    EXPECT_TRUE(written);
+    mounted = winsim::MountedHive();
+    EXPECT_EQ(std::vector<std::string>{"replayed"}, FilesIn(temporary));
+
+    for (size_t i = 0; i < files.size(); ++i) {
+        EXPECT_TRUE(originals[i] == FileBytes(folder + "/" + files[i] + ".vxclean-20261207-110000")) << files[i];
+        EXPECT_TRUE(i == 0 || FileBytes(folder + "/" + files[i]).empty()) << files[i];
+    }
+    std::multiset<std::string> kept;
+    for (const std::string &entry : logged)
+        if (entry.rfind(FROM_THE_LOGS_EXPORTED + "]", 0) != 0 && entry.rfind(FROM_THE_LOGS_EXPORTED + "\\", 0) != 0)
+            kept.insert(entry);
+    EXPECT_GT(logged.size() - kept.size(), 6u);
+    EXPECT_TRUE(kept == HivexEntries(hive, "HKEY_CURRENT_USER"));
+    std::string header = FileBytes(hive).substr(0, 512);
+    uint32_t sum = 0;
+    for (size_t at = 0; at < 512; at += 4)
+        sum ^= LittleEndian(header, at);
+    EXPECT_EQ(0u, sum);
+    EXPECT_EQ(LittleEndian(header, 4), LittleEndian(header, 8));
+
+    winsim::ResetMachine();
+    ASSERT_TRUE(winsim::MountHive(hive, CLASSES_PATH, &mounted, &reason)) << reason;
+    EXPECT_FALSE(mounted.replayed);
+    EXPECT_TRUE(mounted.replayNote.empty());
+    verify_key_nonexist(HKEY_USERS, CLASSES_KEY + L"\\" + FROM_THE_LOGS);
+}
+
+TEST_F(HiveTest, ALogThatStopsEarlyIsNamedAndTheHiveReadWithWhatCameBefore)
+{
+    std::string hive = Unpack("UsrClass.dat");
+    Unpack("UsrClass.dat.LOG1");
+    ASSERT_EQ(0, truncate(Unpack("UsrClass.dat.LOG2").c_str(), 30000));  // in its second entry
+    winsim::MountedHive mounted;
+    std::wstring reason;
+    ASSERT_TRUE(winsim::MountHive(hive, CLASSES_PATH, &mounted, &reason)) << reason;
+    EXPECT_NE(std::wstring::npos, mounted.replayNote.find(L"Replayed 5 log entries (56 pages)")) << mounted.replayNote;
+    EXPECT_EQ(std::vector<std::wstring>{winsim::WideText(hive) +
+                                        L".LOG2: the log entry at byte 24576 runs past the end of the log: 126976 "
+                                        L"bytes where 5424 are left (" +
+                                        winsim::WideText(hive) + L" is read with what came before)"},
+              mounted.logFaults);
 }
 
 }  // namespace

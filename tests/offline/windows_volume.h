@@ -1,7 +1,8 @@
 // Windows volumes for vxclean-offline, laid out in a folder: the real SYSTEM
 // hive of a 32-bit Windows 7 or of a 64-bit Windows 10, a SOFTWARE hive made
-// for it, user profiles with the real NTUSER.DAT and UsrClass.dat, and the
-// folders Windows has.
+// for it, user profiles with the real NTUSER.DAT and UsrClass.dat (the first
+// one's dirty, its logs beside it, as a crash leaves it), and the folders
+// Windows has.
 #pragma once
 
 #include <map>

@@ -109,12 +109,32 @@ std::vector<std::string> LogFilesBeside(const std::string &hive)
         return logs;
     while (dirent *entry = readdir(dir)) {
         std::string name = Lower(entry->d_name);
-        if (name == base + ".log1" || name == base + ".log2")
+        if (name == base + ".log" || name == base + ".log1" || name == base + ".log2")
             logs.push_back(folder + "/" + entry->d_name);
     }
     closedir(dir);
     std::sort(logs.begin(), logs.end());
     return logs;
+}
+
+bool ReadHostFile(const std::string &file, size_t most, HiveBytes *bytes)
+{
+    int fd = open(file.c_str(), O_RDONLY);
+    struct stat status;
+    if (fd < 0)
+        return false;
+    bool read = fstat(fd, &status) == 0;
+    if (read)
+        bytes->resize(std::min(static_cast<size_t>(status.st_size), most));
+    for (size_t done = 0; read && done < bytes->size();) {
+        ssize_t got = ::read(fd, bytes->data() + done, bytes->size() - done);
+        read = got > 0;
+        done += read ? static_cast<size_t>(got) : 0;
+    }
+    int error = errno;
+    close(fd);
+    errno = error;
+    return read;
 }
 
 bool BackUpHive(const std::string &hive, std::wstring *reason)
@@ -161,6 +181,14 @@ bool CommitHive(hive_h *hive, const std::string &file, std::wstring *reason)
     }
     if (!SyncPath(FolderOf(file), O_RDONLY | O_DIRECTORY))
         return Fail(reason, L"the new hive is in place but its folder could not be flushed:", file);
+    return true;
+}
+
+bool EmptyLogs(const std::string &hive, std::wstring *reason)
+{
+    for (const std::string &log : LogFilesBeside(hive))
+        if (truncate(log.c_str(), 0) != 0 || !SyncPath(log, O_RDONLY))
+            return Fail(reason, L"the new hive is in place but this log of the old one could not be emptied:", log);
     return true;
 }
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <cwchar>
 
-#include "hive_header.h"
 #include "hive_names.h"
 #include "registry/reg_key.h"
+#include "replayed_copy.h"
 #include "utf16.h"
 #include "winsim/offline_hives.h"
 
@@ -106,13 +106,16 @@ bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mou
         *reason = L"a hive is mounted below MACHINE or USER, not at \\REGISTRY\\" + JoinPath(mountPath);
         return false;
     }
-    HiveHandle hive(hivex_open(hostFile.c_str(), 0));
+    MountedHive loaded{hostFile, mountPath, {}, nullptr, {}, {}};
+    if (!ReplayIntoCopy(hostFile, &loaded, reason))
+        return false;
+    const std::string &source = loaded.replayed ? loaded.replayed->SourceOf(loaded) : hostFile;
+    HiveHandle hive(hivex_open(source.c_str(), 0));
     if (!hive) {
-        *reason = L"cannot open the hive " + file + L": " + ErrorText(errno);
+        *reason = L"cannot open the hive " + file + (loaded.replayed ? L" replayed into " + WideText(source) : L"") +
+                  L": " + ErrorText(errno);
         return false;
     }
-    if (!HiveUsable(hostFile, reason))
-        return false;
     KeyPath parentPath(mountPath.begin(), mountPath.end() - 1);
     KeyPtr parent;
     bool created;
@@ -133,8 +136,9 @@ bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mou
         parent->subkeys.begin(), parent->subkeys.end(), root,
         [](const KeyPtr &added, const KeyPtr &other) { return CompareNames(added->name, other->name) < 0; });
     parent->subkeys.insert(place, root);
+    loaded.root = root;
     AddCurrentControlSet(*root, mountPath);
-    *mounted = MountedHive{hostFile, mountPath, root};
+    *mounted = std::move(loaded);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "hive_files.h"
 #include "hive_names.h"
 #include "registry/reg_key.h"
+#include "replayed_copy.h"
 #include "winsim/offline_hives.h"
 
 namespace winsim {
@@ -136,7 +137,8 @@ bool SaveHive(const MountedHive &mounted, bool *written, std::wstring *reason)
                   JoinPath(mounted.path);
         return false;
     }
-    HiveHandle hive(hivex_open(mounted.file.c_str(), HIVEX_OPEN_WRITE));
+    const std::string &source = mounted.replayed ? mounted.replayed->SourceOf(mounted) : mounted.file;
+    HiveHandle hive(hivex_open(source.c_str(), HIVEX_OPEN_WRITE));
     if (!hive) {
         *reason = L"cannot open the hive " + WideText(mounted.file) + L" for writing: " + ErrorText(errno);
         return false;
@@ -149,7 +151,10 @@ bool SaveHive(const MountedHive &mounted, bool *written, std::wstring *reason)
     if (!BackUpHive(mounted.file, reason) || !CommitHive(hive.get(), mounted.file, reason))
         return false;
     *written = true;
-    return true;
+    if (!mounted.replayed)
+        return true;
+    mounted.replayed->Retire();
+    return EmptyLogs(mounted.file, reason);
 }
 
 }  // namespace winsim

@@ -1,7 +1,10 @@
 // The users' hives, found as Windows finds them through the profile list.
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "offline_program.h"
+#include "utf8.h"
 #include "winsim/control.h"
 
 namespace offline {
@@ -39,6 +42,10 @@ bool MountInto(const std::string &file, const std::vector<std::wstring> &path, s
     winsim::MountedHive mounted;
     if (!winsim::MountHive(file, path, &mounted, reason))
         return false;
+    for (const std::wstring &fault : mounted.logFaults)
+        Complain(fault);
+    if (!mounted.replayNote.empty())
+        std::printf("%s\n", winsim::EncodeUtf8(mounted.replayNote.c_str()).c_str());
     mounts->push_back(mounted);
     return true;
 }

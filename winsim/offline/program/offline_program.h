@@ -42,7 +42,9 @@ std::wstring MachineString(const wchar_t *key, const wchar_t *name);
 struct Profile {
     std::wstring sid;
 };
-// A hive file mounted at a path from \REGISTRY and added to the mounts.
+// A hive file mounted at a path from \REGISTRY and added to the mounts; a
+// line for a dirty hive whose logs were replayed, a warning for a log that
+// stopped early.
 bool MountInto(const std::string &file, const std::vector<std::wstring> &path, std::vector<winsim::MountedHive> *mounts,
                std::wstring *reason);
 // Each profile whose NTUSER.DAT exists: its hive at \REGISTRY\USER\<sid>, its

@@ -10,6 +10,7 @@
 namespace winsim {
 
 struct RegKey;
+class ReplayedCopy;
 
 // A hive file loaded into the registry tree at a path from \REGISTRY, as
 // {"MACHINE", "SYSTEM"} or {"USER", sid + "_Classes"}.
@@ -17,11 +18,18 @@ struct MountedHive {
     std::string file;
     std::vector<std::wstring> path;
     std::weak_ptr<RegKey> root;  // the key the hive was loaded into
+    // A dirty hive's logs replayed into a private copy, which the mount was
+    // read from and a save starts from; null when the file was read itself.
+    std::shared_ptr<ReplayedCopy> replayed;
+    std::wstring replayNote;              // what was replayed from which logs
+    std::vector<std::wstring> logFaults;  // where a log stopped before its end
 };
 
 // Replaces whatever the registry holds at the path with the hive's keys and
-// values, names and data exactly as stored. False with a reason that names the
-// file (missing, unreadable, corrupt, or dirty with its logs beside it).
+// values, names and data exactly as stored. A dirty hive is read with what its
+// logs hold replayed, in a private temporary copy: nothing is written beside
+// the hive. False with a reason that names the file (missing, unreadable,
+// corrupt, a log of it unreadable, no room for the copy).
 bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mountPath, MountedHive *mounted,
                std::wstring *reason);
 
@@ -32,8 +40,11 @@ bool LinkUserClasses(const std::wstring &sid, std::wstring *reason);
 
 // Writes what changed in the tree under the mount back into the hive file:
 // a backup copy (and of its logs) first, then the new hive put in place in one
-// rename. Nothing is written when nothing changed (*written false). False with
-// a reason when the hive could not be written; the old file stays then.
+// rename. A replayed hive is written whole and clean, and its logs emptied so
+// that Windows does not replay them again. Nothing is written when nothing
+// changed (*written false): a replayed hive and its logs stay as they were,
+// for Windows to replay. False with a reason when the hive could not be
+// written; the old file stays then.
 bool SaveHive(const MountedHive &mounted, bool *written, std::wstring *reason);
 
 }  // namespace winsim

@@ -1,0 +1,39 @@
+// A dirty hive's logs replayed into a private temporary file that hivex opens
+// in the place of the hive.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "hive_base_block.h"
+#include "winsim/offline_hives.h"
+
+namespace winsim {
+
+class ReplayedCopy {
+  public:
+    // The image in a new file under $TMPDIR (or /tmp), readable by us alone;
+    // null with a reason when it cannot be written.
+    static std::shared_ptr<ReplayedCopy> Write(const HiveBytes &image, std::wstring *reason);
+    ~ReplayedCopy();
+    ReplayedCopy(const ReplayedCopy &) = delete;
+    ReplayedCopy &operator=(const ReplayedCopy &) = delete;
+
+    // The copy while the hive file lacks what was replayed; the hive file
+    // once it has been written with it.
+    const std::string &SourceOf(const MountedHive &mounted) const;
+    // The hive file now holds what was replayed: the copy goes.
+    void Retire();
+
+  private:
+    explicit ReplayedCopy(const std::string &path);
+    std::string path;
+};
+
+// The hive's logs replayed into a copy when the hive is dirty and they hold
+// newer changes; mounted->replayed stays null otherwise. Notes what was
+// replayed and where a log stopped early. False with a reason when the hive
+// or a log cannot be read, or the copy written.
+bool ReplayIntoCopy(const std::string &hive, MountedHive *mounted, std::wstring *reason);
+
+}  // namespace winsim
