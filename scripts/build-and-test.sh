@@ -26,7 +26,7 @@ cmake --build build/sanitize -j "$jobs"
 
 echo "== Fuzzing (clang, sanitizers)"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DVXCLEAN_TESTS=OFF -DVXCLEAN_FUZZ=ON >/dev/null
-cmake --build build/fuzz -j "$jobs" --target unpack_fuzzer lsa_fuzzer
+cmake --build build/fuzz -j "$jobs" --target unpack_fuzzer lsa_fuzzer hive_fuzzer log_replay_fuzzer
 (cd build/fuzz && ctest -V)
 
 echo "== Release exe (i686)"
