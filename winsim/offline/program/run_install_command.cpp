@@ -1,12 +1,10 @@
 // The product's install command in the forms that vxclean's entry gives it,
 // without a restart: "-clear" (with "-delkeys"), or "-show -warn" for a report.
-#include <cstdio>
-
 #include "driver/install_command.h"
 #include "driver/process_state.h"
 #include "driver/wgetopt.h"
 #include "offline_program.h"
-#include "utf8.h"
+#include "report/console_text.h"
 #include "winsim/control.h"
 
 namespace offline {
@@ -39,8 +37,8 @@ void MakeCurrent(size_t turn)
     Turn = turn;
     const std::wstring &sid = (*Profiles)[turn].sid;
     winsim::SetUserSid(sid);
-    std::printf("Profile %s as HKEY_CURRENT_USER\n", winsim::EncodeUtf8(sid.c_str()).c_str());
-    std::fflush(stdout);
+    // Through the product's console, so that the run's log says it too.
+    PrintOut(L"Profile %ls as HKEY_CURRENT_USER\n", sid.c_str());
 }
 
 BOOL NextProfile()
