@@ -20,28 +20,6 @@ class WipeTreeTest : public FilesTest {
 
 }  // namespace
 
-TEST_F(WipeTreeTest, ExampleTreePrintsEachItemInListingOrderAndLeavesNothing)
-{
-    MakeExampleTree();
-    std::wstring d = Work(L"D");
-    std::wstring expected = L"Searching " + d + L"\\*\n";
-    for (const std::wstring &name : Listing(d)) {
-        if (name == L"a.dll")
-            expected += L"Deleted file: " + d + L"\\a.dll\n";
-        else
-            expected += L"RecurseWipeTree: " + d + L"\\S\nSearching " + d + L"\\S\\*\nDeleted file: " + d +
-                        L"\\S\\b.dll\nDeleted dir: " + d + L"\\S\n";
-    }
-    expected += L"Deleted dir: " + d + L"\n";
-
-    Outcome outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
-    EXPECT_EQ(0u, outcome.result);
-    EXPECT_EQ(expected, outcome.out);
-    EXPECT_EQ(L"", outcome.err);
-    EXPECT_TRUE(Listing(Work()).empty());
-    EXPECT_TRUE(NewPendingRenames().empty());
-}
-
 TEST_F(WipeTreeTest, DeleteTreeIfExistsReportsRemovesOrStaysSilent)
 {
     std::wstring d = Work(L"D");

@@ -24,15 +24,6 @@ class SearchTest : public RegistryTest {
 
 }  // namespace
 
-TEST_F(SearchTest, AnEmptyTreeShowsTheHeaderAndABlankLine)
-{
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\Empty");
-    Printed printed = Wipe(T + L"\\Empty", L"VexaLune", nullptr, 1, 1);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(Header(L"VexaLune", L"", L"", T + L"\\Empty") + L"\n", printed.out);
-    EXPECT_EQ(L"Key not exist: " + T + L"\\Absent\n\n", Wipe(T + L"\\Absent", L"x", nullptr, 1, 1).out);
-}
-
 TEST_F(SearchTest, TheChainToAMatchIsShownAndOnlyTheMatchGoes)
 {
     add_key(HKEY_LOCAL_MACHINE, T + L"\\Chain\\A\\VexaLune\\Inner");

@@ -20,24 +20,6 @@ struct ListCase {
 
 }  // namespace
 
-TEST_F(RepairTest, SslTakesItsPackageOutAndAppendsTheMissingSystemOne)
-{
-    SetPackages(MultiSz({L"kerberos", L"vxssl", L"msv1_0"}));
-    Printed printed = Run(SslRegUninstall, 1, 0);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(L"SslRegUninstall\n"
-              L"  Old Security Packages: [kerberos vxssl msv1_0  ]\n"
-              L"    found: vxssl\n"
-              L"  New Security Packages: [kerberos msv1_0 schannel  ]\n"
-              L"\n",
-              printed.out);
-    EXPECT_EQ(L"", printed.err);
-    std::vector<BYTE> written = MultiSz({L"kerberos", L"msv1_0", L"schannel"});
-    EXPECT_EQ(26 * sizeof(wchar_t), written.size());
-    verify_packages(written);
-    EXPECT_EQ(1, RebootNeeded);
-}
-
 TEST_F(RepairTest, EachListBecomesWhatTheRepairLeaves)
 {
     const std::vector<BYTE> others =
@@ -93,21 +75,6 @@ TEST_F(RepairTest, EachListBecomesWhatTheRepairLeaves)
         verify_packages(list.after);
         EXPECT_EQ(list.restart, RebootNeeded);
     }
-}
-
-TEST_F(RepairTest, ReportModeWithWarnReportsTheProductAndWritesNothing)
-{
-    SetPackages(MultiSz({L"kerberos", L"vxtls"}));
-    Printed printed = Run(TlsRegUninstall, 0, 1);
-    EXPECT_NE(0u, printed.result);
-    EXPECT_EQ(L"TlsRegUninstall\n  Old Security Packages: [kerberos vxtls  ]\n    found: vxtls\n\n", printed.out);
-    EXPECT_NE(std::wstring::npos, printed.err.find(L"Redundant data found"));
-    verify_packages(MultiSz({L"kerberos", L"vxtls"}));
-    EXPECT_EQ(0, RebootNeeded);
-
-    // Without the product there is no residue.
-    SetPackages(MultiSz({L"kerberos"}));
-    EXPECT_EQ(0u, Run(TlsRegUninstall, 0, 1).result);
 }
 
 TEST_F(RepairTest, ValuesThatAreNoListOfCharactersStayAsTheyAre)

@@ -82,16 +82,6 @@ TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
               capture.Err().find(L"install:1:Can not delete C:\\x.dll (3)\nError number 0x20 (32).\n"));
 }
 
-TEST_F(ReportTest, ACodeWithoutSystemTextEndsAfterTheNumber)
-{
-    Report report = ReportCode(REPORT_CODE_NONE, L"key");
-    EXPECT_EQ(REPORT_CODE_NONE, report.result);
-    EXPECT_EQ(L"An error occurred in running the program.\n"
-              L"install:42:Can not RegDeleteKey: key\n"
-              L"Error number 0x20777777 (544700279).\n",
-              report.err);
-}
-
 TEST_F(ReportTest, NegativeLookingCodesPrintAsWindowsLongs)
 {
     Report report = ReportCode(0x80070005u, L"k");
