@@ -59,20 +59,6 @@ TEST_F(ReportTest, AccessDeniedShowsLocationMessageNumberAndText)
     EXPECT_EQ(L"\n\n", report.err.substr(report.err.size() - 2));
 }
 
-TEST_F(ReportTest, CodeZeroStillFailsAndLeavesItsResultAsTheLastError)
-{
-    OutputCapture capture;
-    SetLastError(0);
-    DWORD result = ReportLastError(SOURCE_VXCLEAN, 7, REPORT_ALL, "Redundant data found");
-    DWORD lastError = GetLastError();
-    EXPECT_EQ(544700279u, result);
-    EXPECT_EQ(544700279u, lastError);
-    EXPECT_EQ(L"An error occurred in running the program.\n"
-              L"vxclean:7:Redundant data found\n"
-              L"Error number 0x0 (0).\n",
-              OwnLines(capture.Err(), 3));
-}
-
 TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
 {
     OutputCapture capture;
@@ -112,9 +98,3 @@ TEST_F(ReportTest, NonAsciiPathsComeThroughWhole)
     EXPECT_NE(std::wstring::npos, report.err.find(L"Can not RegDeleteKey: Программы\\Векса-Люн\n"));
 }
 
-TEST_F(ReportTest, PrintWideLineAddsALineBreak)
-{
-    OutputCapture capture;
-    EXPECT_EQ(0u, PrintWideLine(L"text"));
-    EXPECT_EQ(L"text\n", capture.Err());
-}
