@@ -43,11 +43,6 @@ Parse ParseAll(std::initializer_list<std::wstring> arguments, const option *tabl
     return parse;
 }
 
-std::wstring Dashed(const wchar_t *prefix, const wchar_t *name)
-{
-    return std::wstring(prefix) + name;
-}
-
 }  // namespace
 
 TEST(OptionParser, EveryPrefixOfANameWithEitherDashSelectsIt)
@@ -66,41 +61,34 @@ TEST(OptionParser, EveryPrefixOfANameWithEitherDashSelectsIt)
     EXPECT_EQ((std::vector<int>{5, 6, -1}), ParseAll({L"-from_window", L"-h"}).values);
 }
 
-TEST(OptionParser, UnknownNamesAreReportedInTheFormTheyWereGiven)
+// Each error names the argument in the form it was given, from its name part
+// on, equals sign included; two EN DASHes show as two hyphens, as GNU shows a
+// double prefix, and are no end marker (the name part is then empty).
+TEST(OptionParser, ErrorsAreReportedInTheFormTheArgumentWasGiven)
 {
-    Parse parse = ParseAll({L"-CLEAR"});
-    EXPECT_EQ((std::vector<int>{'?', -1}), parse.values);
-    EXPECT_EQ(L"vxclean: unrecognized option `-CLEAR'\n", parse.messages);
-
-    EXPECT_EQ(L"vxclean: unrecognized option `--bogus'\n", ParseAll({L"--bogus"}).messages);
-    EXPECT_EQ(std::wstring(L"vxclean: unrecognized option `") + EN_DASH + L"bogus'\n",
-              ParseAll({Dashed(L"\x2013", L"bogus")}).messages);
-    // Two EN DASHes are shown as two hyphens, as GNU shows a double prefix.
-    EXPECT_EQ(L"vxclean: unrecognized option `--bogus'\n", ParseAll({Dashed(L"\x2013\x2013", L"bogus")}).messages);
-    // The message shows the argument from its name part on, equals sign included.
-    EXPECT_EQ(L"vxclean: unrecognized option `-clearx=1'\n", ParseAll({L"-clearx=1"}).messages);
-}
-
-TEST(OptionParser, AnArgumentGivenToAnOptionThatTakesNoneIsAnError)
-{
-    Parse single = ParseAll({L"-clear=1"});
-    EXPECT_EQ((std::vector<int>{'?', -1}), single.values);
-    EXPECT_EQ(L"vxclean: option `-clear' doesn't allow an argument\n", single.messages);
-    EXPECT_EQ(L"vxclean: option `--clear' doesn't allow an argument\n", ParseAll({L"--clear=1"}).messages);
-    EXPECT_EQ(L"vxclean: option `--clear' doesn't allow an argument\n", ParseAll({L"--cl="}).messages);
-    EXPECT_EQ(std::wstring(L"vxclean: option `") + EN_DASH + L"clear' doesn't allow an argument\n",
-              ParseAll({Dashed(L"\x2013", L"clear=1")}).messages);
-}
-
-TEST(OptionParser, AnEmptyNamePartMatchesEveryRowAndIsAmbiguous)
-{
-    Parse parse = ParseAll({L"-=", L"-warn"});
-    EXPECT_EQ((std::vector<int>{'?', 3, -1}), parse.values);
-    EXPECT_EQ(L"vxclean: option `-=' is ambiguous\n", parse.messages);
-    EXPECT_EQ(L"vxclean: option `--=x' is ambiguous\n", ParseAll({L"--=x"}).messages);
-    // Two EN DASHes are no end marker: the name part is empty.
-    EXPECT_EQ(std::wstring(L"vxclean: option `") + EN_DASH + EN_DASH + L"' is ambiguous\n",
-              ParseAll({Dashed(L"\x2013\x2013", L"")}).messages);
+    const std::wstring en(1, EN_DASH);
+    const struct {
+        std::wstring argument;
+        std::wstring message;
+    } errors[] = {
+        {L"-CLEAR", L"unrecognized option `-CLEAR'"},
+        {L"--bogus", L"unrecognized option `--bogus'"},
+        {en + L"bogus", L"unrecognized option `" + en + L"bogus'"},
+        {en + en + L"bogus", L"unrecognized option `--bogus'"},
+        {L"-clearx=1", L"unrecognized option `-clearx=1'"},
+        {L"-clear=1", L"option `-clear' doesn't allow an argument"},
+        {L"--clear=1", L"option `--clear' doesn't allow an argument"},
+        {L"--cl=", L"option `--clear' doesn't allow an argument"},
+        {en + L"clear=1", L"option `" + en + L"clear' doesn't allow an argument"},
+        {L"-=", L"option `-=' is ambiguous"},
+        {L"--=x", L"option `--=x' is ambiguous"},
+        {en + en, L"option `" + en + en + L"' is ambiguous"},
+    };
+    for (const auto &error : errors) {
+        Parse parse = ParseAll({error.argument, L"-warn"});
+        EXPECT_EQ((std::vector<int>{'?', 3, -1}), parse.values) << error.argument.size();
+        EXPECT_EQ(L"vxclean: " + error.message + L"\n", parse.messages);
+    }
 }
 
 TEST(OptionParser, NonOptionsMoveBehindTheOptionsInTheirOrder)
