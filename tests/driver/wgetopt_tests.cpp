@@ -91,40 +91,34 @@ TEST(OptionParser, ErrorsAreReportedInTheFormTheArgumentWasGiven)
     }
 }
 
-TEST(OptionParser, NonOptionsMoveBehindTheOptionsInTheirOrder)
+// Non-options move behind the options in their order; a lone dash is one,
+// and a double hyphen ends the options, staying in front of the non-options
+// with optind behind it, as in GNU.
+TEST(OptionParser, NonOptionsMoveBehindTheOptions)
 {
-    Parse parse = ParseAll({L"x", L"-clear", L"y", L"-warn"});
-    EXPECT_EQ((std::vector<int>{1, 3, -1}), parse.values);
-    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"-warn", L"x", L"y"}), parse.argv);
-    EXPECT_EQ(3, parse.optind);
-
-    Parse many = ParseAll({L"a", L"b", L"c", L"-show", L"d", L"-warn", L"-reboot", L"e"});
-    EXPECT_EQ((std::vector<int>{0, 3, 4, -1}), many.values);
-    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-show", L"-warn", L"-reboot", L"a", L"b", L"c", L"d", L"e"}),
-              many.argv);
-    EXPECT_EQ(4, many.optind);
-}
-
-TEST(OptionParser, LoneDashIsANonOptionAndDoubleHyphenEndsTheOptions)
-{
-    Parse lone = ParseAll({L"-", L"-clear"});
-    EXPECT_EQ((std::vector<int>{1, -1}), lone.values);
-    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"-"}), lone.argv);
-    EXPECT_EQ(2, lone.optind);
-
-    Parse ended = ParseAll({L"x", L"-clear", L"--", L"-warn", L"y"});
-    EXPECT_EQ((std::vector<int>{1, -1}), ended.values);
-    // As in GNU, the marker stays in front of the non-options, optind behind it.
-    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"--", L"x", L"-warn", L"y"}), ended.argv);
-    EXPECT_EQ(3, ended.optind);
-}
-
-TEST(OptionParser, NothingToParse)
-{
-    EXPECT_EQ((std::vector<int>{-1}), ParseAll({}).values);
-    Parse words = ParseAll({L"extra", L"words"});
-    EXPECT_EQ((std::vector<int>{-1}), words.values);
-    EXPECT_EQ(1, words.optind);
+    const struct {
+        std::initializer_list<std::wstring> arguments;
+        std::vector<int> values;
+        std::vector<std::wstring> argv;
+        int optind;
+    } parses[] = {
+        {{}, {-1}, {L"vxclean"}, 1},
+        {{L"extra", L"words"}, {-1}, {L"vxclean", L"extra", L"words"}, 1},
+        {{L"x", L"-clear", L"y", L"-warn"}, {1, 3, -1}, {L"vxclean", L"-clear", L"-warn", L"x", L"y"}, 3},
+        {{L"a", L"b", L"c", L"-show", L"d", L"-warn", L"-reboot", L"e"},
+         {0, 3, 4, -1},
+         {L"vxclean", L"-show", L"-warn", L"-reboot", L"a", L"b", L"c", L"d", L"e"},
+         4},
+        {{L"-", L"-clear"}, {1, -1}, {L"vxclean", L"-clear", L"-"}, 2},
+        {{L"x", L"-clear", L"--", L"-warn", L"y"}, {1, -1}, {L"vxclean", L"-clear", L"--", L"x", L"-warn", L"y"}, 3},
+    };
+    for (const auto &expected : parses) {
+        Parse parse = ParseAll(expected.arguments);
+        SCOPED_TRACE(testing::Message() << expected.arguments.size() << " arguments");
+        EXPECT_EQ(expected.values, parse.values);
+        EXPECT_EQ(expected.argv, parse.argv);
+        EXPECT_EQ(expected.optind, parse.optind);
+    }
 }
 
 TEST(OptionParser, OptionsWithArgumentsAndFlagsOfOtherTables)
