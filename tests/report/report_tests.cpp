@@ -97,4 +97,3 @@ TEST_F(ReportTest, NonAsciiPathsComeThroughWhole)
     Report report = ReportCode(2, L"Программы\\Векса-Люн");
     EXPECT_NE(std::wstring::npos, report.err.find(L"Can not RegDeleteKey: Программы\\Векса-Люн\n"));
 }
-
