@@ -91,9 +91,3 @@ TEST_F(ReportTest, FlagsChooseThePartsOfTheReport)
     EXPECT_EQ(std::wstring::npos, err.find(L"Error number"));
     EXPECT_EQ(std::wstring::npos, err.find(L"install:9:"));
 }
-
-TEST_F(ReportTest, NonAsciiPathsComeThroughWhole)
-{
-    Report report = ReportCode(2, L"Программы\\Векса-Люн");
-    EXPECT_NE(std::wstring::npos, report.err.find(L"Can not RegDeleteKey: Программы\\Векса-Люн\n"));
-}
