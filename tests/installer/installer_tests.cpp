@@ -9,18 +9,6 @@ const std::wstring C2 = L"5A1B2C3D4E5F60718293A4B5C6D7E8FA";
 
 typedef InstallerTest RemoveProductTest;
 
-TEST_F(RemoveProductTest, AProductThatIsNotInstalledIsNothingEvenWithWarn)
-{
-    Install(P2, C2);
-    Printed printed = Remove(P1, 1, 1);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(L"", printed.err);
-    EXPECT_NE(std::wstring::npos, printed.out.find(UNINSTALL + P1.code + L"\n"));
-    EXPECT_NE(std::wstring::npos,
-              printed.out.find(L"Matching ValName not exist: " + FOLDERS + L"\\\\*" + P1.code + L"*\n"));
-    verify_installed(P2, C2);
-}
-
 TEST_F(RemoveProductTest, AProductUnderTwoUpgradeCodesLeavesTheSecondListing)
 {
     Install(P1, C1);
