@@ -7,70 +7,71 @@
 
 typedef DriverTest InstallCommandTest;
 
-TEST_F(InstallCommandTest, WithoutOptionsPrintsTheUsageAndFails)
+namespace {
+
+// A command line, and what the command must return, print and call; a null
+// text is not checked.
+struct CommandCase {
+    std::vector<const wchar_t *> arguments;
+    DWORD status;
+    const wchar_t *out;
+    const wchar_t *err;
+    Log log;
+};
+
+}  // namespace
+
+TEST_F(InstallCommandTest, EachCommandLineRunsItsPassesInOrder)
 {
-    Outcome run = Install({});
-    EXPECT_EQ(1u, run.status);
-    EXPECT_EQ(USAGE_TEXT, run.out);
-    EXPECT_EQ(Log{}, CallLog());
-
-    Outcome words = Install({L"extra", L"words"});
-    EXPECT_EQ(1u, words.status);
-    EXPECT_EQ(USAGE_TEXT, words.out);
-}
-
-TEST_F(InstallCommandTest, HelpAnywherePrintsTheUsageAndDoesNothing)
-{
-    Outcome run = Install({L"-clear", L"-delkeys", L"-help", L"-bogus"});
-    EXPECT_EQ(0u, run.status);
-    EXPECT_EQ(USAGE_TEXT, run.out);
-    EXPECT_EQ(L"", run.err);
-    EXPECT_EQ(Log{}, CallLog());
-}
-
-TEST_F(InstallCommandTest, AnOptionInErrorStopsEverythingWithoutUsage)
-{
-    Outcome run = Install({L"-clear", L"-bogus", L"-show"});
-    EXPECT_EQ(1u, run.status);
-    EXPECT_EQ(L"", run.out);
-    EXPECT_EQ(L"vxclean: unrecognized option `-bogus'\n", run.err);
-    EXPECT_EQ(Log{}, CallLog());
-}
-
-TEST_F(InstallCommandTest, ShowClearAndBothRunTheirPassesReportFirst)
-{
-    Install({L"-show"});
-    EXPECT_EQ((Log{L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0"}), CallLog());
-
-    ResetEngines();
-    Install({L"--clear", L"extra"});
-    EXPECT_EQ((Log{L"registry mode 1 warn 0 view 0", L"files mode 1 warn 0 view 0"}), CallLog());
-
-    ResetEngines();
-    Install({L"-c", L"-warn", L"-s", L"-clear"});
-    EXPECT_EQ((Log{L"registry mode 0 warn 1 view 0", L"files mode 0 warn 1 view 0", L"registry mode 1 warn 1 view 0",
-                   L"files mode 1 warn 1 view 0"}),
-              CallLog());
-    EXPECT_EQ(0u, RegViewFlag);
-}
-
-TEST_F(InstallCommandTest, DelkeysDeletesTheSettingsKeyInRemoveModeAfterThePasses)
-{
-    Install({L"-delkeys", L"-show"});
-    EXPECT_EQ((Log{L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0",
-                   L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn 0 view 0"}),
-              CallLog());
-
-    ResetEngines();
-    Install({L"-delkeys", L"-warn"});
-    EXPECT_EQ((Log{L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn 1 view 0"}), CallLog());
-}
-
-TEST_F(InstallCommandTest, OptionsWithoutACommandDoNothingAndSucceed)
-{
-    EXPECT_EQ(0u, Install({L"-warn"}).status);
-    EXPECT_EQ(0u, Install({L"-from_window"}).status);
-    EXPECT_EQ(Log{}, CallLog());
+    const Log BOTH_IN_REPORT_MODE = {L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0"};
+    const std::wstring KEYS = L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn ";
+    const CommandCase cases[] = {
+        // Without options the usage, and a failure.
+        {{}, 1, USAGE_TEXT, L"", {}},
+        {{L"extra", L"words"}, 1, USAGE_TEXT, L"", {}},
+        // Help anywhere: the usage, and nothing done.
+        {{L"-clear", L"-delkeys", L"-help", L"-bogus"}, 0, USAGE_TEXT, L"", {}},
+        // An option in error stops everything, without the usage.
+        {{L"-clear", L"-bogus", L"-show"}, 1, L"", L"vxclean: unrecognized option `-bogus'\n", {}},
+        // Show, clear and both, the report first.
+        {{L"-show"}, 0, nullptr, nullptr, BOTH_IN_REPORT_MODE},
+        {{L"--clear", L"extra"},
+         0,
+         nullptr,
+         nullptr,
+         {L"registry mode 1 warn 0 view 0", L"files mode 1 warn 0 view 0"}},
+        {{L"-c", L"-warn", L"-s", L"-clear"},
+         0,
+         nullptr,
+         nullptr,
+         {L"registry mode 0 warn 1 view 0", L"files mode 0 warn 1 view 0", L"registry mode 1 warn 1 view 0",
+          L"files mode 1 warn 1 view 0"}},
+        // The settings key goes in remove mode, after the passes.
+        {{L"-delkeys", L"-show"},
+         0,
+         nullptr,
+         nullptr,
+         {BOTH_IN_REPORT_MODE[0], BOTH_IN_REPORT_MODE[1], KEYS + L"0 view 0"}},
+        {{L"-delkeys", L"-warn"}, 0, nullptr, nullptr, {KEYS + L"1 view 0"}},
+        // Options without a command do nothing, and succeed.
+        {{L"-warn"}, 0, nullptr, nullptr, {}},
+        {{L"-from_window"}, 0, nullptr, nullptr, {}},
+    };
+    for (const CommandCase &command : cases) {
+        ResetEngines();
+        Outcome run = Install(command.arguments);
+        SCOPED_TRACE(testing::Message() << command.arguments.size() << " arguments, the first "
+                                        << (command.arguments.empty() ? L"" : command.arguments[0]));
+        EXPECT_EQ(command.status, run.status);
+        if (command.out) {
+            EXPECT_EQ(command.out, run.out);
+        }
+        if (command.err) {
+            EXPECT_EQ(command.err, run.err);
+        }
+        EXPECT_EQ(command.log, CallLog());
+        EXPECT_EQ(0u, RegViewFlag);
+    }
 }
 
 TEST_F(InstallCommandTest, TheExitStatusIsTheOrOfEveryStep)

@@ -23,56 +23,45 @@ class SimulatedDriverTest : public DriverTest {
 
 }  // namespace
 
-TEST_F(SimulatedDriverTest, On64BitWindowsThe64BitViewComesFirstWithRedirectionOffForFiles)
+// On 64-bit Windows each pass runs in the 64-bit view first, its files with
+// redirection off, then in the 32-bit view; the settings key goes from both.
+TEST_F(SimulatedDriverTest, EachPassRunsOncePerViewOfTheMachine)
 {
-    UseWindows64();
-    Install({L"-clear", L"-show"});
-    EXPECT_EQ((Log{
-                  L"registry mode 0 warn 0 view 256",
-                  L"files mode 0 warn 0 view 256 unredirected",
-                  L"registry mode 1 warn 0 view 256",
-                  L"files mode 1 warn 0 view 256 unredirected",
-                  L"registry mode 0 warn 0 view 0",
-                  L"files mode 0 warn 0 view 0",
-                  L"registry mode 1 warn 0 view 0",
-                  L"files mode 1 warn 0 view 0",
-              }),
-              CallLog());
-    EXPECT_EQ(0u, RegViewFlag);
-    EXPECT_FALSE(winsim::FsRedirectionDisabled());
-}
-
-TEST_F(SimulatedDriverTest, On64BitWindowsShowAloneAndClearAloneRunOnePassPerView)
-{
-    UseWindows64();
-    Install({L"-show"});
-    EXPECT_EQ((Log{L"registry mode 0 warn 0 view 256", L"files mode 0 warn 0 view 256 unredirected",
-                   L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0"}),
-              CallLog());
-
-    ResetEngines();
-    Install({L"-clear", L"-warn"});
-    EXPECT_EQ((Log{L"registry mode 1 warn 1 view 256", L"files mode 1 warn 1 view 256 unredirected",
-                   L"registry mode 1 warn 1 view 0", L"files mode 1 warn 1 view 0"}),
-              CallLog());
-}
-
-TEST_F(SimulatedDriverTest, On64BitWindowsTheSettingsKeyGoesFromBothViews)
-{
-    UseWindows64();
-    Install({L"-delkeys"});
-    EXPECT_EQ((Log{L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn 0 view 256",
-                   L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn 0 view 0"}),
-              CallLog());
-    EXPECT_EQ(0u, RegViewFlag);
-}
-
-TEST_F(SimulatedDriverTest, On32BitWindowsOnlyTheNativeViewIsWorked)
-{
-    Install({L"-show", L"-clear", L"-delkeys"});
-    EXPECT_EQ((Log{L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0", L"registry mode 1 warn 0 view 0",
-                   L"files mode 1 warn 0 view 0", L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn 0 view 0"}),
-              CallLog());
+    const std::wstring KEYS = L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn 0 view ";
+    const struct {
+        bool windows64;
+        std::vector<const wchar_t *> arguments;
+        Log log;
+    } cases[] = {
+        {true,
+         {L"-clear", L"-show"},
+         {L"registry mode 0 warn 0 view 256", L"files mode 0 warn 0 view 256 unredirected",
+          L"registry mode 1 warn 0 view 256", L"files mode 1 warn 0 view 256 unredirected",
+          L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0", L"registry mode 1 warn 0 view 0",
+          L"files mode 1 warn 0 view 0"}},
+        {true,
+         {L"-show"},
+         {L"registry mode 0 warn 0 view 256", L"files mode 0 warn 0 view 256 unredirected",
+          L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0"}},
+        {true,
+         {L"-clear", L"-warn"},
+         {L"registry mode 1 warn 1 view 256", L"files mode 1 warn 1 view 256 unredirected",
+          L"registry mode 1 warn 1 view 0", L"files mode 1 warn 1 view 0"}},
+        {true, {L"-delkeys"}, {KEYS + L"256", KEYS + L"0"}},
+        {false,
+         {L"-show", L"-clear", L"-delkeys"},
+         {L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0", L"registry mode 1 warn 0 view 0",
+          L"files mode 1 warn 0 view 0", KEYS + L"0"}},
+    };
+    for (const auto &run : cases) {
+        SetUp();
+        if (run.windows64)
+            UseWindows64();
+        Install(run.arguments);
+        EXPECT_EQ(run.log, CallLog()) << run.arguments.size() << " arguments, the first " << run.arguments[0];
+        EXPECT_EQ(0u, RegViewFlag);
+        EXPECT_FALSE(winsim::FsRedirectionDisabled());
+    }
 }
 
 TEST_F(SimulatedDriverTest, WithoutIsWow64ProcessTheMachineCountsAs32Bit)
@@ -141,7 +130,7 @@ TEST_F(SimulatedDriverTest, ATokenThatCannotBeOpenedStopsTheRunWithTwoReports)
     EXPECT_LT(run.err.find(L"OpenProcessToken()"), run.err.find(L"GetPriveleges() fail"));
 }
 
-TEST_F(SimulatedDriverTest, RebootAloneAsksAndRestartsOnYes)
+TEST_F(SimulatedDriverTest, RebootAloneAsksAndRestartsOnYesOnly)
 {
     winsim::QueueDialogAnswers({IDYES});
     Outcome run = Install({L"-reboot"});
@@ -154,13 +143,11 @@ TEST_F(SimulatedDriverTest, RebootAloneAsksAndRestartsOnYes)
     ASSERT_EQ(1u, winsim::RestartRequests().size());
     EXPECT_EQ(static_cast<UINT>(EWX_REBOOT), winsim::RestartRequests()[0].flags);
     EXPECT_EQ(0x80040001u, winsim::RestartRequests()[0].reason);
-}
 
-TEST_F(SimulatedDriverTest, ADeclinedRestartLeavesTheStatusAlone)
-{
+    ResetEngines();
     winsim::QueueDialogAnswers({IDNO});
     EXPECT_EQ(0u, Install({L"-reboot"}).status);
-    EXPECT_TRUE(winsim::RestartRequests().empty());
+    EXPECT_EQ(1u, winsim::RestartRequests().size()) << "a declined restart is not requested";
 }
 
 TEST_F(SimulatedDriverTest, AFailedRestartAddsOneToTheStatus)

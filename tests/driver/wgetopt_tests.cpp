@@ -43,11 +43,6 @@ Parse ParseAll(std::initializer_list<std::wstring> arguments, const option *tabl
     return parse;
 }
 
-std::wstring Dashed(const wchar_t *prefix, const wchar_t *name)
-{
-    return std::wstring(prefix) + name;
-}
-
 }  // namespace
 
 TEST(OptionParser, EveryPrefixOfANameWithEitherDashSelectsIt)
@@ -66,77 +61,64 @@ TEST(OptionParser, EveryPrefixOfANameWithEitherDashSelectsIt)
     EXPECT_EQ((std::vector<int>{5, 6, -1}), ParseAll({L"-from_window", L"-h"}).values);
 }
 
-TEST(OptionParser, UnknownNamesAreReportedInTheFormTheyWereGiven)
+// Each error names the argument in the form it was given, from its name part
+// on, equals sign included; two EN DASHes show as two hyphens, as GNU shows a
+// double prefix, and are no end marker (the name part is then empty).
+TEST(OptionParser, ErrorsAreReportedInTheFormTheArgumentWasGiven)
 {
-    Parse parse = ParseAll({L"-CLEAR"});
-    EXPECT_EQ((std::vector<int>{'?', -1}), parse.values);
-    EXPECT_EQ(L"vxclean: unrecognized option `-CLEAR'\n", parse.messages);
-
-    EXPECT_EQ(L"vxclean: unrecognized option `--bogus'\n", ParseAll({L"--bogus"}).messages);
-    EXPECT_EQ(std::wstring(L"vxclean: unrecognized option `") + EN_DASH + L"bogus'\n",
-              ParseAll({Dashed(L"\x2013", L"bogus")}).messages);
-    // Two EN DASHes are shown as two hyphens, as GNU shows a double prefix.
-    EXPECT_EQ(L"vxclean: unrecognized option `--bogus'\n", ParseAll({Dashed(L"\x2013\x2013", L"bogus")}).messages);
-    // The message shows the argument from its name part on, equals sign included.
-    EXPECT_EQ(L"vxclean: unrecognized option `-clearx=1'\n", ParseAll({L"-clearx=1"}).messages);
+    const std::wstring en(1, EN_DASH);
+    const struct {
+        std::wstring argument;
+        std::wstring message;
+    } errors[] = {
+        {L"-CLEAR", L"unrecognized option `-CLEAR'"},
+        {L"--bogus", L"unrecognized option `--bogus'"},
+        {en + L"bogus", L"unrecognized option `" + en + L"bogus'"},
+        {en + en + L"bogus", L"unrecognized option `--bogus'"},
+        {L"-clearx=1", L"unrecognized option `-clearx=1'"},
+        {L"-clear=1", L"option `-clear' doesn't allow an argument"},
+        {L"--clear=1", L"option `--clear' doesn't allow an argument"},
+        {L"--cl=", L"option `--clear' doesn't allow an argument"},
+        {en + L"clear=1", L"option `" + en + L"clear' doesn't allow an argument"},
+        {L"-=", L"option `-=' is ambiguous"},
+        {L"--=x", L"option `--=x' is ambiguous"},
+        {en + en, L"option `" + en + en + L"' is ambiguous"},
+    };
+    for (const auto &error : errors) {
+        Parse parse = ParseAll({error.argument, L"-warn"});
+        EXPECT_EQ((std::vector<int>{'?', 3, -1}), parse.values) << error.argument.size();
+        EXPECT_EQ(L"vxclean: " + error.message + L"\n", parse.messages);
+    }
 }
 
-TEST(OptionParser, AnArgumentGivenToAnOptionThatTakesNoneIsAnError)
+// Non-options move behind the options in their order; a lone dash is one,
+// and a double hyphen ends the options, staying in front of the non-options
+// with optind behind it, as in GNU.
+TEST(OptionParser, NonOptionsMoveBehindTheOptions)
 {
-    Parse single = ParseAll({L"-clear=1"});
-    EXPECT_EQ((std::vector<int>{'?', -1}), single.values);
-    EXPECT_EQ(L"vxclean: option `-clear' doesn't allow an argument\n", single.messages);
-    EXPECT_EQ(L"vxclean: option `--clear' doesn't allow an argument\n", ParseAll({L"--clear=1"}).messages);
-    EXPECT_EQ(L"vxclean: option `--clear' doesn't allow an argument\n", ParseAll({L"--cl="}).messages);
-    EXPECT_EQ(std::wstring(L"vxclean: option `") + EN_DASH + L"clear' doesn't allow an argument\n",
-              ParseAll({Dashed(L"\x2013", L"clear=1")}).messages);
-}
-
-TEST(OptionParser, AnEmptyNamePartMatchesEveryRowAndIsAmbiguous)
-{
-    Parse parse = ParseAll({L"-=", L"-warn"});
-    EXPECT_EQ((std::vector<int>{'?', 3, -1}), parse.values);
-    EXPECT_EQ(L"vxclean: option `-=' is ambiguous\n", parse.messages);
-    EXPECT_EQ(L"vxclean: option `--=x' is ambiguous\n", ParseAll({L"--=x"}).messages);
-    // Two EN DASHes are no end marker: the name part is empty.
-    EXPECT_EQ(std::wstring(L"vxclean: option `") + EN_DASH + EN_DASH + L"' is ambiguous\n",
-              ParseAll({Dashed(L"\x2013\x2013", L"")}).messages);
-}
-
-TEST(OptionParser, NonOptionsMoveBehindTheOptionsInTheirOrder)
-{
-    Parse parse = ParseAll({L"x", L"-clear", L"y", L"-warn"});
-    EXPECT_EQ((std::vector<int>{1, 3, -1}), parse.values);
-    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"-warn", L"x", L"y"}), parse.argv);
-    EXPECT_EQ(3, parse.optind);
-
-    Parse many = ParseAll({L"a", L"b", L"c", L"-show", L"d", L"-warn", L"-reboot", L"e"});
-    EXPECT_EQ((std::vector<int>{0, 3, 4, -1}), many.values);
-    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-show", L"-warn", L"-reboot", L"a", L"b", L"c", L"d", L"e"}),
-              many.argv);
-    EXPECT_EQ(4, many.optind);
-}
-
-TEST(OptionParser, LoneDashIsANonOptionAndDoubleHyphenEndsTheOptions)
-{
-    Parse lone = ParseAll({L"-", L"-clear"});
-    EXPECT_EQ((std::vector<int>{1, -1}), lone.values);
-    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"-"}), lone.argv);
-    EXPECT_EQ(2, lone.optind);
-
-    Parse ended = ParseAll({L"x", L"-clear", L"--", L"-warn", L"y"});
-    EXPECT_EQ((std::vector<int>{1, -1}), ended.values);
-    // As in GNU, the marker stays in front of the non-options, optind behind it.
-    EXPECT_EQ((std::vector<std::wstring>{L"vxclean", L"-clear", L"--", L"x", L"-warn", L"y"}), ended.argv);
-    EXPECT_EQ(3, ended.optind);
-}
-
-TEST(OptionParser, NothingToParse)
-{
-    EXPECT_EQ((std::vector<int>{-1}), ParseAll({}).values);
-    Parse words = ParseAll({L"extra", L"words"});
-    EXPECT_EQ((std::vector<int>{-1}), words.values);
-    EXPECT_EQ(1, words.optind);
+    const struct {
+        std::initializer_list<std::wstring> arguments;
+        std::vector<int> values;
+        std::vector<std::wstring> argv;
+        int optind;
+    } parses[] = {
+        {{}, {-1}, {L"vxclean"}, 1},
+        {{L"extra", L"words"}, {-1}, {L"vxclean", L"extra", L"words"}, 1},
+        {{L"x", L"-clear", L"y", L"-warn"}, {1, 3, -1}, {L"vxclean", L"-clear", L"-warn", L"x", L"y"}, 3},
+        {{L"a", L"b", L"c", L"-show", L"d", L"-warn", L"-reboot", L"e"},
+         {0, 3, 4, -1},
+         {L"vxclean", L"-show", L"-warn", L"-reboot", L"a", L"b", L"c", L"d", L"e"},
+         4},
+        {{L"-", L"-clear"}, {1, -1}, {L"vxclean", L"-clear", L"-"}, 2},
+        {{L"x", L"-clear", L"--", L"-warn", L"y"}, {1, -1}, {L"vxclean", L"-clear", L"--", L"x", L"-warn", L"y"}, 3},
+    };
+    for (const auto &expected : parses) {
+        Parse parse = ParseAll(expected.arguments);
+        SCOPED_TRACE(testing::Message() << expected.arguments.size() << " arguments");
+        EXPECT_EQ(expected.values, parse.values);
+        EXPECT_EQ(expected.argv, parse.argv);
+        EXPECT_EQ(expected.optind, parse.optind);
+    }
 }
 
 TEST(OptionParser, OptionsWithArgumentsAndFlagsOfOtherTables)

@@ -57,17 +57,6 @@ std::vector<std::wstring> ReportMessages(const std::wstring &err)
     return messages;
 }
 
-std::vector<DWORD> ReportNumbers(const std::wstring &err)
-{
-    std::vector<DWORD> numbers;
-    const std::wstring label = L"Error number 0x";
-    for (size_t at = err.find(label); at != std::wstring::npos; at = err.find(label, at + 1)) {
-        size_t open = err.find(L'(', at);
-        numbers.push_back(static_cast<DWORD>(std::stol(err.substr(open + 1))));
-    }
-    return numbers;
-}
-
 bool Exists(const std::wstring &path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -23,8 +23,6 @@ struct Outcome {
 Outcome Capture(const std::function<DWORD()> &call);
 // The messages of the error reports in err, without their source locations.
 std::vector<std::wstring> ReportMessages(const std::wstring &err);
-// The error numbers of the reports in err.
-std::vector<DWORD> ReportNumbers(const std::wstring &err);
 
 bool Exists(const std::wstring &path);
 // Names in a folder in the order the system lists them, without "." and "..".

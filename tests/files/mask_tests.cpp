@@ -20,14 +20,13 @@ class MaskTest : public FilesTest {
     {
         return Work(L"vxdrvlib*.sys");
     }
-    // The lines of the mask, its folder and each match in listing order,
-    // each match followed by what the call for it prints.
-    std::wstring ExpectedLines(const std::wstring &perMatch) const
+    // The lines of the mask, its folder and each match in listing order.
+    std::wstring ExpectedLines() const
     {
         std::wstring lines = L"Mask is " + Mask() + L"\nDir is " + Work() + L"\\\n";
         for (const std::wstring &name : Listing(Work()))
             if (name != L"vxdrvlib.dll" && name != L"other.sys")
-                lines += L"File is " + Work(name) + L"\n" + perMatch;
+                lines += L"File is " + Work(name) + L"\n";
         return lines;
     }
 };
@@ -36,30 +35,12 @@ class MaskTest : public FilesTest {
 
 TEST_F(MaskTest, ThreeMatchesAreRemovedAndTheRestStays)
 {
-    std::wstring expected = ExpectedLines(L"");
+    std::wstring expected = ExpectedLines();
     Outcome outcome = Capture([&] { return DeleteByMask(Mask().c_str(), 1, 0); });
     EXPECT_EQ(0u, outcome.result);
     EXPECT_EQ(expected, outcome.out);
     EXPECT_EQ(L"", outcome.err);
     EXPECT_EQ((std::vector<std::wstring>{L"other.sys", L"vxdrvlib.dll"}), Listing(Work()));
-}
-
-TEST_F(MaskTest, ReportModeNamesTheMatchesAndWarnCountsThem)
-{
-    Outcome show = Capture([&] { return DeleteByMask(Mask().c_str(), 0, 0); });
-    EXPECT_EQ(0u, show.result);
-    EXPECT_EQ(ExpectedLines(L""), show.out);
-    EXPECT_EQ(L"", show.err);
-
-    Outcome warn = Capture([&] { return DeleteByMask(Mask().c_str(), 0, 1); });
-    EXPECT_NE(0u, warn.result);
-    EXPECT_EQ(ExpectedLines(L""), warn.out);
-    std::vector<std::wstring> expected;
-    for (const std::wstring &name : Listing(Work()))
-        if (name != L"vxdrvlib.dll" && name != L"other.sys")
-            expected.push_back(L"Redundant data found: " + Work(name));
-    EXPECT_EQ(expected, ReportMessages(warn.err));
-    EXPECT_EQ(5u, Listing(Work()).size());
 }
 
 TEST_F(MaskTest, NoMatchAndAMissingFolderPrintOnlyTheHeaders)

@@ -224,51 +224,44 @@ void Generator::PlantFailure()
     if (targets.empty())
         return;
     const Target &target = OneOf(targets);
+    enum Entry { KEY, VALUE, SUBKEY };
+    const LONG DRAWN = 0, DRAWN_OR_INVALID_HANDLE = -1;
+    // The refusal of every access first, then calls that fail.
+    const struct {
+        const char *function;
+        Entry entry;
+        LONG code;
+    } plants[] = {
+        {nullptr, KEY, ERROR_ACCESS_DENIED},
+        {"RegOpenKeyExW", KEY, DRAWN},
+        {"RegEnumValueW", VALUE, DRAWN},
+        {"RegEnumKeyExW", SUBKEY, DRAWN},
+        {"RegCloseKey", KEY, DRAWN_OR_INVALID_HANDLE},
+        {"RegDeleteKeyExW", KEY, ERROR_ACCESS_DENIED},
+        {"RegDeleteValueW", VALUE, ERROR_ACCESS_DENIED},
+    };
+    const auto &plant = plants[Pick(7)];
     // A listing answers 259 only at its end: an entry it fails at is not
     // made to look like one.
     const LONG codes[] = {ERROR_INVALID_FUNCTION, ERROR_MORE_DATA, 1450, ERROR_NO_MORE_ITEMS};
-    unsigned kind = Pick(7);
-    bool listing = kind == 2 || kind == 3;
+    bool listing = plant.entry != KEY && plant.code == DRAWN;
     LONG code = codes[Pick(listing ? 3 : 4)];
-    std::string planted;
-    switch (kind) {
-    case 0:
-        deny_everyone(HKEY_LOCAL_MACHINE, target.path, machine_.view);
-        planted = "refused";
-        code = ERROR_ACCESS_DENIED;
-        break;
-    case 1:
-        Fail("RegOpenKeyExW", target.path, code, L"");
-        planted = "RegOpenKeyExW fails";
-        break;
-    case 2:
-        if (target.values.empty())
-            return;
-        Fail("RegEnumValueW", target.path, code, OneOf(target.values));
-        planted = "RegEnumValueW fails at a value";
-        break;
-    case 3:
-        if (target.subkeys.empty())
-            return;
-        Fail("RegEnumKeyExW", target.path, code, OneOf(target.subkeys));
-        planted = "RegEnumKeyExW fails at a subkey";
-        break;
-    case 4:
+    const std::vector<std::wstring> &entries = plant.entry == VALUE ? target.values : target.subkeys;
+    if (plant.entry != KEY && entries.empty())
+        return;
+    if (plant.code == DRAWN_OR_INVALID_HANDLE)
         code = Chance(50) ? ERROR_INVALID_HANDLE : code;
-        Fail("RegCloseKey", target.path, code, L"");
-        planted = "RegCloseKey fails";
-        break;
-    case 5:
-        code = ERROR_ACCESS_DENIED;
-        Fail("RegDeleteKeyExW", target.path, code, L"");
-        planted = "RegDeleteKeyExW fails";
-        break;
-    default:
-        if (target.values.empty())
-            return;
-        code = ERROR_ACCESS_DENIED;
-        Fail("RegDeleteValueW", target.path, code, OneOf(target.values));
-        planted = "RegDeleteValueW fails at a value";
+    else if (plant.code != DRAWN)
+        code = plant.code;
+    std::string planted = "refused";
+    if (plant.function) {
+        Fail(plant.function, target.path, code, plant.entry == KEY ? L"" : OneOf(entries));
+        planted = std::string(plant.function) + " fails" +
+                  (plant.entry == VALUE    ? " at a value"
+                   : plant.entry == SUBKEY ? " at a subkey"
+                                           : "");
+    } else {
+        deny_everyone(HKEY_LOCAL_MACHINE, target.path, machine_.view);
     }
     machine_.hardCases.push_back(planted + " (code " + std::to_string(code) + ") on " +
                                  std::string(target.path.begin(), target.path.end()).substr(0, 120));

@@ -100,29 +100,21 @@ Printed InstallerTest::RemoveByUpgrade(const Product &upgradeCode, DWORD mode, D
     return Printed{result, capture.Out(), capture.Err()};
 }
 
-void InstallerTest::VerifyInstalled(const char *file, int line, const Product &product, const std::wstring &component)
+void InstallerTest::VerifyInstallation(const char *file, int line, const Product &product,
+                                       const std::wstring &component, bool installed)
 {
-    testing::ScopedTrace trace(file, line, "the product should be installed");
-    verify_key(HKEY_LOCAL_MACHINE, FEATURES + product.packed);
-    verify_key(HKEY_LOCAL_MACHINE, PRODUCTS + product.packed);
-    verify_key(HKEY_LOCAL_MACHINE, USERDATA_PRODUCTS + product.packed);
-    verify_key(HKEY_LOCAL_MACHINE, COMPONENTS + component);
-    verify_key(HKEY_LOCAL_MACHINE, UNINSTALL + product.code);
-    verify_sz(HKEY_LOCAL_MACHINE, FOLDERS, FolderOf(product), L"");
-}
-
-void InstallerTest::VerifyRemoved(const char *file, int line, const Product &product, const std::wstring &component)
-{
-    testing::ScopedTrace trace(file, line, "the product should be removed");
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, FEATURES + product.packed);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, PRODUCTS + product.packed);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, USERDATA_PRODUCTS + product.packed);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, COMPONENTS + component);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, UNINSTALL + product.code);
+    testing::ScopedTrace trace(file, line,
+                               installed ? "the product should be installed" : "the product should be removed");
+    for (const std::wstring &key :
+         {FEATURES + product.packed, PRODUCTS + product.packed, USERDATA_PRODUCTS + product.packed,
+          COMPONENTS + component, UNINSTALL + product.code})
+        if (installed)
+            verify_key(HKEY_LOCAL_MACHINE, key);
+        else
+            verify_key_nonexist(HKEY_LOCAL_MACHINE, key);
     HKEY folders;
-    DWORD type;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, FOLDERS.c_str(), 0, KEY_READ, &folders));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
-              RegQueryValueExW(folders, FolderOf(product).c_str(), nullptr, &type, nullptr, nullptr));
+    EXPECT_EQ(installed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND,
+              RegQueryValueExW(folders, FolderOf(product).c_str(), nullptr, nullptr, nullptr, nullptr));
     RegCloseKey(folders);
 }

@@ -34,10 +34,11 @@ class InstallerTest : public RegistryTest {
     void ListUnder(const Product &upgradeCode, const Product &product, const std::wstring &location);
     Printed Remove(const Product &product, DWORD mode, DWORD warn);
     Printed RemoveByUpgrade(const Product &upgradeCode, DWORD mode, DWORD warn);
-    void VerifyInstalled(const char *file, int line, const Product &product, const std::wstring &component);
-    void VerifyRemoved(const char *file, int line, const Product &product, const std::wstring &component);
+    // Every key and the folder value of the installation there, or none.
+    void VerifyInstallation(const char *file, int line, const Product &product, const std::wstring &component,
+                            bool installed);
     void RemoveFixtures();
 };
 
-#define verify_installed(...) VerifyInstalled(__FILE__, __LINE__, __VA_ARGS__)
-#define verify_removed(...) VerifyRemoved(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_installed(...) VerifyInstallation(__FILE__, __LINE__, __VA_ARGS__, true)
+#define verify_removed(...) VerifyInstallation(__FILE__, __LINE__, __VA_ARGS__, false)

@@ -4,51 +4,16 @@
 #include "installer_scan_tests.h"
 #include "output_capture.h"
 #include "plain_removal.h"
-#include "registry/registry.h"
 
 namespace {
 
-// Value names and subkeys of a key, depth first, or that it is not there.
-void Describe(HKEY parent, const std::wstring &path, std::wstring &text)
-{
-    HKEY key;
-    LONG status = RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key);
-    text += path + (status == ERROR_SUCCESS ? L"\n" : L" (" + std::to_wstring(status) + L")\n");
-    if (status != ERROR_SUCCESS)
-        return;
-    std::vector<wchar_t> name(VALUE_NAME_CHARS);
-    for (DWORD i = 0; EnumValueName(key, i, name.data()) == ERROR_SUCCESS; ++i)
-        text += L"  " + std::wstring(name.data()) + L"\n";
-    std::vector<std::wstring> subkeys;
-    for (DWORD i = 0; EnumKeyName(key, i, name.data()) == ERROR_SUCCESS; ++i)
-        subkeys.push_back(path + L"\\" + name.data());
-    RegCloseKey(key);
-    for (const std::wstring &subkey : subkeys)
-        Describe(HKEY_LOCAL_MACHINE, subkey, text);
-}
-
+// Every installer key the removals may touch, values and data included.
 std::wstring InstallerKeys()
 {
     std::wstring text;
-    for (const Product *product : {&P1, &P2, &P3}) {
-        for (const std::wstring &location : {FEATURES, PRODUCTS, USERDATA_PRODUCTS})
-            Describe(HKEY_LOCAL_MACHINE, location + product->packed, text);
-        Describe(HKEY_LOCAL_MACHINE, UNINSTALL + product->code, text);
-    }
-    for (const std::wstring &component : COMPONENT_NAMES)
-        Describe(HKEY_LOCAL_MACHINE, COMPONENTS + component, text);
-    for (const Product *upgradeCode : {&U1, &U2})
-        for (const std::wstring &location : {UPGRADE_CODES_1, UPGRADE_CODES_2})
-            Describe(HKEY_LOCAL_MACHINE, location + upgradeCode->packed, text);
-    HKEY folders;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, FOLDERS.c_str(), 0, KEY_READ, &folders) == ERROR_SUCCESS) {
-        for (const Product *product : {&P1, &P2, &P3}) {
-            std::wstring folder = L"C:\\Windows\\Installer\\" + product->code + L"\\";
-            if (RegQueryValueExW(folders, folder.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-                text += L"folder " + folder + L"\n";
-        }
-        RegCloseKey(folders);
-    }
+    for (const std::wstring &location :
+         {FEATURES, PRODUCTS, USERDATA_PRODUCTS, COMPONENTS, UNINSTALL, UPGRADE_CODES_1, UPGRADE_CODES_2, FOLDERS})
+        text += KeyTree(HKEY_LOCAL_MACHINE, location.substr(0, location.find_last_not_of(L'\\') + 1), 0, false);
     return text;
 }
 

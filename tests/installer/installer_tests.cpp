@@ -9,47 +9,6 @@ const std::wstring C2 = L"5A1B2C3D4E5F60718293A4B5C6D7E8FA";
 
 typedef InstallerTest RemoveProductTest;
 
-TEST_F(RemoveProductTest, AProductThatIsNotInstalledIsNothingEvenWithWarn)
-{
-    Install(P2, C2);
-    Printed printed = Remove(P1, 1, 1);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(L"", printed.err);
-    EXPECT_NE(std::wstring::npos, printed.out.find(UNINSTALL + P1.code + L"\n"));
-    EXPECT_NE(std::wstring::npos,
-              printed.out.find(L"Matching ValName not exist: " + FOLDERS + L"\\\\*" + P1.code + L"*\n"));
-    verify_installed(P2, C2);
-}
-
-TEST_F(RemoveProductTest, AnInstalledProductGoesFromEveryPlaceAndItsUpgradeCodeWithIt)
-{
-    Install(P1, C1, &P2);
-    add_sz(HKEY_LOCAL_MACHINE, COMPONENTS + C2, P2.packed, L"C:\\other.dll");
-    ListUnder(U1, P1, UPGRADE_CODES_1);
-    ListUnder(U1, P1, UPGRADE_CODES_2);
-    ListUnder(U1, P2, UPGRADE_CODES_2);
-
-    Printed printed = Remove(P1, 1, 0);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(L"", printed.err);
-    verify_removed(P1, C1);
-    verify_key(HKEY_LOCAL_MACHINE, COMPONENTS + C2);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, UPGRADE_CODES_1 + U1.packed);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, UPGRADE_CODES_2 + U1.packed);
-    EXPECT_NE(std::wstring::npos, printed.out.find(UNINSTALL + P1.code + L"Key: " + UNINSTALL + P1.code + L"\n"));
-}
-
-TEST_F(RemoveProductTest, ReportModeWithWarnFindsResidueAndDeletesNothing)
-{
-    Install(P1, C1);
-    ListUnder(U1, P1, UPGRADE_CODES_1);
-    Printed printed = Remove(P1, 0, 1);
-    EXPECT_NE(0u, printed.result);
-    EXPECT_NE(std::wstring::npos, printed.err.find(L":Redundant data found\n"));
-    verify_installed(P1, C1);
-    verify_sz(HKEY_LOCAL_MACHINE, UPGRADE_CODES_1 + U1.packed, P1.packed, L"");
-}
-
 TEST_F(RemoveProductTest, AProductUnderTwoUpgradeCodesLeavesTheSecondListing)
 {
     Install(P1, C1);
@@ -81,19 +40,6 @@ TEST_F(RemoveByUpgradeCodeTest, TheFirstProductGoesWithTheUpgradeCodeTheOthersSt
     verify_removed(P1, C1);
     verify_installed(P2, C2);
     verify_key_nonexist(HKEY_LOCAL_MACHINE, UPGRADE_CODES_1 + U1.packed);
-}
-
-TEST_F(RemoveByUpgradeCodeTest, ReportModeHandsTheProductOnOnceAndStops)
-{
-    Install(P1, C1);
-    ListUnder(U1, P1, UPGRADE_CODES_1);
-    Printed printed = RemoveByUpgrade(U1, 0, 1);
-    EXPECT_NE(0u, printed.result);
-    std::wstring found = L"UpgradeCode " + U1.code + L" lists product " + P1.code + L"\n";
-    size_t first = printed.out.find(found);
-    ASSERT_NE(std::wstring::npos, first);
-    EXPECT_EQ(std::wstring::npos, printed.out.find(found, first + 1));
-    verify_installed(P1, C1);
 }
 
 TEST_F(RemoveByUpgradeCodeTest, AnEmptyFirstLocationEndsTheSearchAndGoesAsResidue)

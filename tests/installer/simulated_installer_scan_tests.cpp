@@ -97,18 +97,6 @@ unsigned InstallerScanTest::CallsWith(int others, bool inScan)
     return calls;
 }
 
-// Registry calls leave the last error alone: the report carries the close's code.
-TEST_F(InstallerScanTest, AFailedCloseOfAnUpgradeCodeKeyIsReportedWithItsOwnCode)
-{
-    Install(P1, C1);
-    ListUnder(U1, P1, UPGRADE_CODES_1);
-    ASSERT_TRUE(winsim::FailKeyCall("RegCloseKey", UPGRADE_CODES_1 + U1.packed, 1450));
-    SetLastError(ERROR_SUCCESS);
-    Printed printed = Remove(P1, 0, 0);
-    EXPECT_TRUE(HasReport(printed.err, L"Can not RegCloseKey", 1450)) << printed.err;
-    EXPECT_NE(0u, printed.result);
-}
-
 // A listing steps over what it cannot read, but says so: the product may be
 // listed there, so its upgrade code's keys stay. An error about the key
 // itself ends the listing instead of meeting every further index.

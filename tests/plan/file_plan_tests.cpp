@@ -51,47 +51,6 @@ class FilePlanTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(FilePlanTest, ReportModeVisitsEveryTargetInOrder)
-{
-    std::wstring out;
-    RunPlan(0, &out);
-    std::wstring system = Known(CSIDL_SYSTEM) + L"\\";
-    std::wstring programs = Known(CSIDL_COMMON_STARTMENU) + L"\\Programs\\";
-    std::vector<std::wstring> expected = {
-        L"Tree " + Expanded(L"%ProgramFiles%") + L"\\Vexa Lune mode 0",
-        L"Tree " + Expanded(L"%CommonProgramFiles%") + L"\\Vexa Lune mode 0",
-        L"File " + system + L"vxcng.dll",
-        L"Mask " + system + L"vxdrvlib*.sys",
-        L"File " + system + L"vxssl.dll",
-        L"File " + system + L"vxtls.dll",
-        L"File " + system + L"vxSSPAP.dll",
-        L"File " + system + L"vxocsp.dll",
-        L"File " + system + L"vxssp.dll",
-        L"File " + system + L"advapi32.$$$",
-        L"Mask " + system + L"VxlnDspr*.dll",
-        L"File " + system + L"VxlnDs64.dll",
-        L"Mask " + system + L"drivers\\vxdrvlib*.sys",
-        L"Mask " + system + L"drivers\\vxksp*.sys",
-        L"Mask " + system + L"drivers\\VxlnCtrl*.sys",
-        L"File " + system + L"drivers\\VxlnCt2k.sys",
-        L"File " + system + L"drivers\\vxefs.sys",
-        L"File " + system + L"drivers\\vxdrv30.sys",
-        L"File " + system + L"drivers\\vxdrv36.sys",
-        L"Tree " + programs + L"Vexa Lune mode 0",
-        L"Tree " + programs + L"Vexa-Lune mode 0",
-        L"Tree " + programs + L"VexaLune mode 0",
-        L"Tree " + programs + L"\x0412\x0435\x043A\x0441\x0430-\x041B\x044E\x043D mode 0",
-        L"Tree " + programs + L"\x0412\x0415\x041A\x0421\x0410-\x041B\x042E\x041D mode 0",
-        L"Packages mode 0",
-    };
-    EXPECT_EQ(expected, Calls().lines);
-    EXPECT_EQ(L"Path to Start Menu " + Known(CSIDL_COMMON_STARTMENU) + L"\n" + L"Removing " + programs +
-                  L"Vexa Lune\nRemoving " + programs + L"Vexa-Lune\nRemoving " + programs + L"VexaLune\nRemoving " +
-                  programs + L"\x0412\x0435\x043A\x0441\x0430-\x041B\x044E\x043D\nRemoving " + programs +
-                  L"\x0412\x0415\x041A\x0421\x0410-\x041B\x042E\x041D\n",
-              out);
-}
-
 TEST_F(FilePlanTest, RemoveModeLeavesTheCommonFilesFolderAlone)
 {
     RunPlan(1);

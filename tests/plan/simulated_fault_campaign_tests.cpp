@@ -55,33 +55,6 @@ bool IsRecordCall(const std::string &function)
 // The values the products change in place rather than add.
 const std::wstring SHARED_VALUES[] = {L"\"Security Packages\"=", L"\"Dll\"="};
 
-// Registry export as key -> its value lines, continuation lines joined.
-std::map<std::wstring, std::set<std::wstring>> Keys(const std::wstring &text)
-{
-    std::map<std::wstring, std::set<std::wstring>> keys;
-    std::wstring key, line;
-    std::wistringstream in(text);
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == L'\r')
-            line.pop_back();
-        while (!line.empty() && line.back() == L'\\') {
-            std::wstring next;
-            std::getline(in, next);
-            if (!next.empty() && next.back() == L'\r')
-                next.pop_back();
-            line.pop_back();
-            line += next.substr(next.find_first_not_of(L' '));
-        }
-        if (!line.empty() && line[0] == L'[') {
-            key = line;
-            keys[key];
-        } else if (!line.empty() && !key.empty()) {
-            keys[key].insert(line);
-        }
-    }
-    return keys;
-}
-
 bool IsSharedValue(const std::wstring &line)
 {
     for (const std::wstring &name : SHARED_VALUES)
@@ -106,7 +79,7 @@ TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRun
 {
     Install(false);
     const std::wstring clean = winsim::ExportRegistry();
-    const auto cleanKeys = Keys(clean);
+    const auto cleanKeys = ExportedKeys(clean);
     const auto cleanFiles = DriveC();
 
     // How many calls of each kind a whole remove run makes.
@@ -131,7 +104,7 @@ TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRun
         Outcome run = RunVxclean({L"-clear"});
         ++tried;
         std::wstring faulted = winsim::ExportRegistry();
-        auto faultedKeys = Keys(faulted);
+        auto faultedKeys = ExportedKeys(faulted);
         auto faultedFiles = DriveC();
         bool bystandersKept = true;
         for (const auto &key : cleanKeys) {

@@ -1,7 +1,8 @@
 // The whole program on a machine where the product family is installed, on
 // 64-bit Windows (both views, which Wine cannot show) and on 32-bit Windows:
-// a report pass changes nothing, a remove pass leaves exactly the machine
-// without the products, and a second one finds nothing.
+// a remove pass leaves exactly the machine without the products, and a second
+// one finds nothing. The recorded runs hold what a report pass prints and
+// that it changes nothing.
 #include <map>
 #include <sstream>
 
@@ -51,18 +52,6 @@ class InstalledMachineTest : public testing::TestWithParam<winsim::MachineKind> 
 };
 
 }  // namespace
-
-TEST_P(InstalledMachineTest, ReportingChangesNothingAndCountsTheResidue)
-{
-    Install();
-    Machine installed = Snapshot();
-    Outcome run = RunVxclean({L"-show", L"-warn"});
-    EXPECT_NE(0u, run.status);
-    EXPECT_TRUE(installed.registry == winsim::ExportRegistry());
-    EXPECT_TRUE(installed.files == DriveC());
-    EXPECT_NE(std::wstring::npos, run.out.find(L"    found: vxtls\n"));
-    EXPECT_NE(std::wstring::npos, run.out.find(L"Key: SYSTEM\\CurrentControlSet\\Services\\vxcsp\n"));
-}
 
 TEST_P(InstalledMachineTest, RemovingLeavesExactlyTheMachineWithoutTheProducts)
 {

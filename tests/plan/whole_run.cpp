@@ -1,5 +1,6 @@
 #include "whole_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -48,4 +49,26 @@ std::map<std::string, std::string> DriveC()
         }
     }
     return files;
+}
+
+std::map<std::wstring, std::multiset<std::wstring>> ExportedKeys(const std::wstring &text)
+{
+    std::map<std::wstring, std::multiset<std::wstring>> keys;
+    std::wistringstream in(text);
+    std::wstring line, key, value;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        value += value.empty() ? line : line.substr(std::min(line.find_first_not_of(L' '), line.size()));
+        if (!value.empty() && value.back() == L'\\') {
+            value.pop_back();
+            continue;
+        }
+        if (!value.empty() && value[0] == L'[')
+            keys[key = value];
+        else if (!value.empty() && !key.empty())
+            keys[key].insert(value);
+        value.clear();
+    }
+    return keys;
 }

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <map>
+#include <set>
 #include <string>
 
 #include "win32api.h"
@@ -20,3 +21,7 @@ Outcome RunVxclean(std::initializer_list<const wchar_t *> options);
 // Every file (with its content) and folder (named with a trailing "/") of
 // drive C:, but for the records that runs keep in the temporary folder.
 std::map<std::string, std::string> DriveC();
+
+// The keys of a registry export, each with its value lines, a line carried
+// over to the next joined to it.
+std::map<std::wstring, std::multiset<std::wstring>> ExportedKeys(const std::wstring &text);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "win32api.h"
 #ifndef _WIN32
@@ -40,7 +41,14 @@ std::vector<std::wstring> RecordFolders()
         folders.push_back(TempFolder() + L"\\" + data.cFileName);
     while (FindNextFileW(search, &data));
     FindClose(search);
-    std::sort(folders.begin(), folders.end());
+    // A run in the same second as another takes its name with "-2", "-3"...
+    // after it: the suffixes count, "-10" comes after "-9".
+    auto order = [](const std::wstring &folder) {
+        size_t stamp = folder.rfind(L"vxclean-") + std::wstring(L"vxclean-YYYYMMDD-HHMMSS").size();
+        return std::make_tuple(folder.substr(0, stamp), folder.size(), folder);
+    };
+    std::sort(folders.begin(), folders.end(),
+              [&](const std::wstring &a, const std::wstring &b) { return order(a) < order(b); });
     return folders;
 }
 

@@ -33,28 +33,12 @@ const LONG ERROR_DISK_FULL_CODE = 112;
 // without the delete-at-restart records that a run adds.
 std::wstring Registry()
 {
-    std::wistringstream in(winsim::ExportRegistry());
-    std::map<std::wstring, std::multiset<std::wstring>> keys;
-    std::wstring line, key, value;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == L'\r')
-            line.pop_back();
-        value += line;
-        if (!value.empty() && value.back() == L'\\') {
-            value.pop_back();
-            continue;
-        }
-        if (!value.empty() && value[0] == L'[')
-            keys[key = value];
-        else if (!value.empty() && value.compare(0, 30, L"\"PendingFileRenameOperations\"=") != 0)
-            keys[key].insert(value);
-        value.clear();
-    }
     std::wstring text;
-    for (const auto &entry : keys) {
-        text += entry.first + L"\n";
-        for (const std::wstring &data : entry.second)
-            text += data + L"\n";
+    for (const auto &key : ExportedKeys(winsim::ExportRegistry())) {
+        text += key.first + L"\n";
+        for (const std::wstring &value : key.second)
+            if (value.compare(0, 30, L"\"PendingFileRenameOperations\"=") != 0)
+                text += value + L"\n";
     }
     return text;
 }

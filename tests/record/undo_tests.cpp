@@ -127,29 +127,3 @@ TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
     EXPECT_EQ(user, KeyTree(HKEY_CURRENT_USER, USER_TREE, 0, false));
     EXPECT_EQ(classes, KeyTree(HKEY_CLASSES_ROOT, CLASS_KEY, 0, false));
 }
-
-TEST_F(UndoTest, ARewrittenValueKeepsItsFirstDataAndADeletedOneComesBack)
-{
-    add_value(HKEY_LOCAL_MACHINE, TREE, L"list", REG_MULTI_SZ, Chars(std::wstring(L"a\0b\0\0", 5)));
-    add_sz(HKEY_LOCAL_MACHINE, TREE, L"vxgone", L"value the products own");
-    add_sz(HKEY_LOCAL_MACHINE, TREE, L"other", L"stays");
-    const std::wstring before = KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false);
-    {
-        OutputCapture capture;
-        StartRecord(TRUE);
-        HKEY key;
-        ASSERT_EQ(0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, TREE.c_str(), 0, KEY_ALL_ACCESS, &key));
-        // Rewritten twice, as the two security packages rewrite their list.
-        for (const wchar_t *data : {L"b\0", L"\0"}) {
-            UndoValue(key, L"list");
-            RegSetValueExW(key, L"list", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(data),
-                           static_cast<DWORD>((wcslen(data) + 2) * sizeof(wchar_t)));
-        }
-        RegCloseKey(key);
-        EXPECT_EQ(0u, DeleteValuesByName(HKEY_LOCAL_MACHINE, TREE.c_str(), L"vx", MODE_REMOVE, 0));
-        EXPECT_EQ(0u, RecurseWipeRegTree(HKEY_LOCAL_MACHINE, TREE.c_str()));
-        FinishRecord(0);
-    }
-    ASSERT_TRUE(ImportUndoFile(RecordFolders().back()));
-    EXPECT_EQ(before, KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false));
-}

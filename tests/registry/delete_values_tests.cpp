@@ -40,15 +40,6 @@ TEST_F(DeleteValuesTest, EveryValueContainingThePatternGoesTheRestStays)
     verify_sz(HKEY_LOCAL_MACHINE, key, L"C:\\Windows\\other.dll", L"1");
 }
 
-TEST_F(DeleteValuesTest, ReportModeListsWithoutDeletingAndWarnMakesItResidue)
-{
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Cpl", L"vxcpl.cpl", L"x");
-    Printed printed = DeleteValues(T + L"\\Cpl", L"vxcpl", 0, 1);
-    EXPECT_NE(0u, printed.result);
-    EXPECT_EQ(L"Searching for ValName: " + T + L"\\Cpl\\*vxcpl*\nValName: " + T + L"\\Cpl\\vxcpl.cpl\n\n", printed.out);
-    verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Cpl", L"vxcpl.cpl", L"x");
-}
-
 TEST_F(DeleteValuesTest, NoMatchAndNoKeyAreNotFailures)
 {
     add_sz(HKEY_LOCAL_MACHINE, T + L"\\Cpl", L"other", L"x");

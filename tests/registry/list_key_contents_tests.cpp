@@ -31,50 +31,6 @@ Listing List(const std::wstring &path, const std::wstring &shown)
 
 typedef RegistryTest ListKeyContentsTest;
 
-TEST_F(ListKeyContentsTest, ValuesComeBeforeSubkeysOneLevelDeeper)
-{
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\P", L"a", L"1");
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\P", L"b", L"2");
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\P\\Q");
-    Listing listing = List(T + L"\\P", L"P");
-    EXPECT_EQ(L"Key: P\n"
-              L"  ValName: a\n"
-              L"  ValName: b\n"
-              L"  Key: P\\Q\n",
-              listing.out);
-    EXPECT_EQ(0u, listing.result);
-    EXPECT_EQ(2u, listing.keys);
-    EXPECT_EQ(2u, listing.values);
-}
-
-TEST_F(ListKeyContentsTest, AnEmptyKeyIsOneLineAndTheDefaultValueHasNoName)
-{
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\E");
-    Listing empty = List(T + L"\\E", T + L"\\E");
-    EXPECT_EQ(L"Key: " + T + L"\\E\n", empty.out);
-    EXPECT_EQ(1u, empty.keys);
-    EXPECT_EQ(0u, empty.values);
-
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\D", L"", L"default");
-    EXPECT_EQ(L"Key: D\n  ValName: \n", List(T + L"\\D", L"D").out);
-}
-
-TEST_F(ListKeyContentsTest, DeepTreesCountEveryLevel)
-{
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\R\\A\\B\\C", L"v", L"x");
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\R\\A", L"w", L"x");
-    Listing listing = List(T + L"\\R", L"R");
-    EXPECT_EQ(L"Key: R\n"
-              L"  Key: R\\A\n"
-              L"    ValName: w\n"
-              L"    Key: R\\A\\B\n"
-              L"      Key: R\\A\\B\\C\n"
-              L"        ValName: v\n",
-              listing.out);
-    EXPECT_EQ(4u, listing.keys);
-    EXPECT_EQ(2u, listing.values);
-}
-
 TEST_F(ListKeyContentsTest, DisplayedPathsAreCutAt254Characters)
 {
     add_key(HKEY_LOCAL_MACHINE, T + L"\\Long\\child");

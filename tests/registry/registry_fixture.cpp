@@ -27,13 +27,6 @@ Printed RegistryTest::Delete(HKEY root, const std::wstring &path, DWORD mode, DW
     return Printed{result, capture.Out(), capture.Err()};
 }
 
-Printed RegistryTest::Wipe(HKEY parent, const std::wstring &path)
-{
-    OutputCapture capture;
-    DWORD result = RecurseWipeRegTree(parent, path.c_str());
-    return Printed{result, capture.Out(), capture.Err()};
-}
-
 Printed RegistryTest::TakeOver(HKEY parent, const std::wstring &path)
 {
     OutputCapture capture;

@@ -20,7 +20,6 @@ class RegistryTest : public testing::Test {
     void SetUp() override;
     void TearDown() override;
     Printed Delete(HKEY root, const std::wstring &path, DWORD mode, DWORD warn);
-    Printed Wipe(HKEY parent, const std::wstring &path);
     Printed TakeOver(HKEY parent, const std::wstring &path);
 
     const std::wstring T = TEST_SOFTWARE;

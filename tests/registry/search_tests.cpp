@@ -24,15 +24,6 @@ class SearchTest : public RegistryTest {
 
 }  // namespace
 
-TEST_F(SearchTest, AnEmptyTreeShowsTheHeaderAndABlankLine)
-{
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\Empty");
-    Printed printed = Wipe(T + L"\\Empty", L"VexaLune", nullptr, 1, 1);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(Header(L"VexaLune", L"", L"", T + L"\\Empty") + L"\n", printed.out);
-    EXPECT_EQ(L"Key not exist: " + T + L"\\Absent\n\n", Wipe(T + L"\\Absent", L"x", nullptr, 1, 1).out);
-}
-
 TEST_F(SearchTest, TheChainToAMatchIsShownAndOnlyTheMatchGoes)
 {
     add_key(HKEY_LOCAL_MACHINE, T + L"\\Chain\\A\\VexaLune\\Inner");
@@ -73,22 +64,6 @@ TEST_F(SearchTest, OnlyPlainStringDataMatches)
     verify_key(HKEY_LOCAL_MACHINE, T + L"\\Data\\Expand");
     verify_key(HKEY_LOCAL_MACHINE, T + L"\\Data\\Multi");
     verify_key(HKEY_LOCAL_MACHINE, T + L"\\Data\\Odd");
-}
-
-TEST_F(SearchTest, SiblingsAfterADeletedMatchAreStillSearched)
-{
-    for (const wchar_t *name : {L"VexaLune 1", L"VexaLune 2", L"Zeta", L"VexaLune 3"})
-        add_key(HKEY_LOCAL_MACHINE, T + L"\\Row\\" + name);
-    Printed printed = Wipe(T + L"\\Row", L"VexaLune", nullptr, 1, 0);
-    EXPECT_EQ(0u, printed.result);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Row\\VexaLune 1");
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Row\\VexaLune 2");
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Row\\VexaLune 3");
-    verify_key(HKEY_LOCAL_MACHINE, T + L"\\Row\\Zeta");
-    // The chain names the key once, though its first subkey went.
-    size_t named = printed.out.find(L"'\n" + T + L"\\Row\n");
-    EXPECT_NE(std::wstring::npos, named);
-    EXPECT_EQ(std::wstring::npos, printed.out.find(L"\n" + T + L"\\Row\n", named + 2)) << printed.out;
 }
 
 TEST_F(SearchTest, ReportModeWithWarnCountsEveryMatchAndDeletesNothing)

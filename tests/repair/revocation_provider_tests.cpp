@@ -8,55 +8,45 @@ std::wstring Listing()
     return L"CertDllVerifyRevocationRegUninstall\nKey: " + std::wstring(REVOCATION_KEY) + L"\n  ValName: Dll\n";
 }
 
+struct ProviderCase {
+    const char *what;
+    DWORD type;
+    std::vector<BYTE> before;
+    DWORD mode;
+    DWORD warn;
+    std::wstring out;  // after the listing
+    std::vector<BYTE> after;
+};
+
 }  // namespace
 
-TEST_F(RepairTest, TheSystemProviderFirstIsCorrectWhateverFollows)
+TEST_F(RepairTest, TheSystemProviderComesFirstAndAnyOtherFirstIsResidue)
 {
-    const std::vector<BYTE> providers = MultiSz({L"cryptnet.dll", L"other.dll"});
-    SetProvider(providers);
-    Printed printed = Run(CertDllVerifyRevocationRegUninstall, 1, 1);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(Listing() + L"    Value: cryptnet.dll\n\n", printed.out);
-    EXPECT_EQ(L"", printed.err);
-    verify_provider(REG_MULTI_SZ, providers);
-}
-
-TEST_F(RepairTest, AnotherProviderFirstIsResidueAndGivesWayToTheSystemOne)
-{
-    SetProvider(MultiSz({L"vxrevoke.dll", L"cryptnet.dll"}));
-    Printed printed = Run(CertDllVerifyRevocationRegUninstall, 1, 1);
-    EXPECT_NE(0u, printed.result);
-    EXPECT_EQ(Listing() + L"    Value: vxrevoke.dll\n    NewValue: cryptnet.dll\n\n", printed.out);
-    EXPECT_NE(std::wstring::npos, printed.err.find(L"Redundant data found: cryptnet.dll expected"));
-    std::vector<BYTE> written = MultiSz({L"cryptnet.dll"});
-    EXPECT_EQ(14 * sizeof(wchar_t), written.size());
-    verify_provider(REG_MULTI_SZ, written);
-}
-
-TEST_F(RepairTest, TheSystemProviderInCapitalsIsRewritten)
-{
-    SetProvider(MultiSz({L"CRYPTNET.DLL"}));
-    Printed printed = Run(CertDllVerifyRevocationRegUninstall, 1, 0);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_NE(std::wstring::npos, printed.out.find(L"    NewValue: cryptnet.dll\n"));
-    verify_provider(REG_MULTI_SZ, MultiSz({L"cryptnet.dll"}));
-}
-
-TEST_F(RepairTest, ReportModeShowsTheNewProviderWithoutWritingIt)
-{
-    const std::vector<BYTE> providers = MultiSz({L"vxrevoke.dll"});
-    SetProvider(providers);
-    Printed printed = Run(CertDllVerifyRevocationRegUninstall, 0, 0);
-    EXPECT_EQ(0u, printed.result);
-    EXPECT_EQ(Listing() + L"    Value: vxrevoke.dll\n    NewValue: cryptnet.dll\n\n", printed.out);
-    verify_provider(REG_MULTI_SZ, providers);
-}
-
-TEST_F(RepairTest, AProviderUnderANumberTypeIsWrittenAsAList)
-{
-    SetProvider({7, 0, 0, 0}, REG_DWORD);
-    Run(CertDllVerifyRevocationRegUninstall, 1, 0);
-    verify_provider(REG_MULTI_SZ, MultiSz({L"cryptnet.dll"}));
+    const std::vector<BYTE> system = MultiSz({L"cryptnet.dll"});
+    const std::wstring replaced = L"    Value: vxrevoke.dll\n    NewValue: cryptnet.dll\n\n";
+    const ProviderCase cases[] = {
+        {"the system provider first, whatever follows", REG_MULTI_SZ, MultiSz({L"cryptnet.dll", L"other.dll"}), 1, 1,
+         L"    Value: cryptnet.dll\n\n", MultiSz({L"cryptnet.dll", L"other.dll"})},
+        {"another provider first", REG_MULTI_SZ, MultiSz({L"vxrevoke.dll", L"cryptnet.dll"}), 1, 1,
+         L"    Value: vxrevoke.dll\n    NewValue: cryptnet.dll\n\n", system},
+        {"the system provider in capitals", REG_MULTI_SZ, MultiSz({L"CRYPTNET.DLL"}), 1, 0,
+         L"    Value: CRYPTNET.DLL\n    NewValue: cryptnet.dll\n\n", system},
+        {"report mode writes nothing", REG_MULTI_SZ, MultiSz({L"vxrevoke.dll"}), 0, 0, replaced,
+         MultiSz({L"vxrevoke.dll"})},
+        {"a number becomes a list", REG_DWORD, {7, 0, 0, 0}, 1, 0, L"", system},
+    };
+    for (const ProviderCase &provider : cases) {
+        SCOPED_TRACE(provider.what);
+        SetProvider(provider.before, provider.type);
+        Printed printed = Run(CertDllVerifyRevocationRegUninstall, provider.mode, provider.warn);
+        bool residue = provider.warn && provider.before != provider.after;
+        EXPECT_EQ(residue, printed.result != 0);
+        if (!provider.out.empty()) {
+            EXPECT_EQ(Listing() + provider.out, printed.out);
+        }
+        EXPECT_EQ(residue, printed.err.find(L"Redundant data found: cryptnet.dll expected") != std::wstring::npos);
+        verify_provider(REG_MULTI_SZ, provider.after);
+    }
 }
 
 TEST_F(RepairTest, WithoutTheKeyThereIsNothingToRepairWithoutTheValueItFails)

@@ -59,20 +59,6 @@ TEST_F(ReportTest, AccessDeniedShowsLocationMessageNumberAndText)
     EXPECT_EQ(L"\n\n", report.err.substr(report.err.size() - 2));
 }
 
-TEST_F(ReportTest, CodeZeroStillFailsAndLeavesItsResultAsTheLastError)
-{
-    OutputCapture capture;
-    SetLastError(0);
-    DWORD result = ReportLastError(SOURCE_VXCLEAN, 7, REPORT_ALL, "Redundant data found");
-    DWORD lastError = GetLastError();
-    EXPECT_EQ(544700279u, result);
-    EXPECT_EQ(544700279u, lastError);
-    EXPECT_EQ(L"An error occurred in running the program.\n"
-              L"vxclean:7:Redundant data found\n"
-              L"Error number 0x0 (0).\n",
-              OwnLines(capture.Err(), 3));
-}
-
 TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
 {
     OutputCapture capture;
@@ -80,16 +66,6 @@ TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
     EXPECT_EQ(32u, ReportLastError(SOURCE_INSTALL, 1, REPORT_ALL, "Can not delete %S (%d)", L"C:\\x.dll", 3));
     EXPECT_NE(std::wstring::npos,
               capture.Err().find(L"install:1:Can not delete C:\\x.dll (3)\nError number 0x20 (32).\n"));
-}
-
-TEST_F(ReportTest, ACodeWithoutSystemTextEndsAfterTheNumber)
-{
-    Report report = ReportCode(REPORT_CODE_NONE, L"key");
-    EXPECT_EQ(REPORT_CODE_NONE, report.result);
-    EXPECT_EQ(L"An error occurred in running the program.\n"
-              L"install:42:Can not RegDeleteKey: key\n"
-              L"Error number 0x20777777 (544700279).\n",
-              report.err);
 }
 
 TEST_F(ReportTest, NegativeLookingCodesPrintAsWindowsLongs)
@@ -114,17 +90,4 @@ TEST_F(ReportTest, FlagsChooseThePartsOfTheReport)
     EXPECT_GT(err.size(), std::wstring(L"only text\n\n").size()) << "the system's text is missing";
     EXPECT_EQ(std::wstring::npos, err.find(L"Error number"));
     EXPECT_EQ(std::wstring::npos, err.find(L"install:9:"));
-}
-
-TEST_F(ReportTest, NonAsciiPathsComeThroughWhole)
-{
-    Report report = ReportCode(2, L"Программы\\Векса-Люн");
-    EXPECT_NE(std::wstring::npos, report.err.find(L"Can not RegDeleteKey: Программы\\Векса-Люн\n"));
-}
-
-TEST_F(ReportTest, PrintWideLineAddsALineBreak)
-{
-    OutputCapture capture;
-    EXPECT_EQ(0u, PrintWideLine(L"text"));
-    EXPECT_EQ(L"text\n", capture.Err());
 }

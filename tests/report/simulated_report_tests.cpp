@@ -44,15 +44,3 @@ TEST_F(SimulatedReportTest, WithoutAConsoleTheReportIsPlainText)
               L"Access is denied.\r\n\n",
               capture.Err());
 }
-
-TEST_F(SimulatedReportTest, CodeZeroCarriesTheTextForSuccess)
-{
-    OutputCapture capture;
-    SetLastError(0);
-    ReportLastError(SOURCE_INSTALL, 5, REPORT_ALL, "Redundant data found: %S", L"SOFTWARE\\VexaLune");
-    EXPECT_EQ(L"An error occurred in running the program.\n"
-              L"install:5:Redundant data found: SOFTWARE\\VexaLune\n"
-              L"Error number 0x0 (0).\n"
-              L"The operation completed successfully.\r\n\n",
-              capture.Err());
-}

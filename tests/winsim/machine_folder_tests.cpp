@@ -1,30 +1,10 @@
-// The host program's machine folder.
+// The host program's machine folder where the recorded runs, which save and
+// load one for every run, do not go: an empty folder and an unknown kind.
 #include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
 #include <winsim/control.h>
-
-#include "registry_helpers.h"
-
-TEST(WinsimMachineFolder, SavedMachinesComeBackWithTheirKindAndRegistry)
-{
-    std::string folder = testing::TempDir();
-    winsim::ResetMachine();
-    winsim::SetMachineKind(winsim::MachineKind::Windows32);
-    add_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune\\Keys", L"user", L"\x0418\x0432\x0430\x043D");
-    std::wstring saved = winsim::ExportRegistry();
-    ASSERT_TRUE(winsim::SaveMachineFolder(folder));
-
-    winsim::ResetMachine();
-    std::wstring reason;
-    ASSERT_TRUE(winsim::LoadMachineFolder(folder, &reason));
-    EXPECT_EQ(winsim::MachineKind::Windows32, winsim::GetMachineKind());
-    EXPECT_TRUE(saved == winsim::ExportRegistry());
-    verify_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune\\Keys", L"user", L"\x0418\x0432\x0430\x043D");
-    std::remove((folder + "/machine.txt").c_str());
-    std::remove((folder + "/registry.reg").c_str());
-}
 
 TEST(WinsimMachineFolder, AnEmptyFolderIsAFresh64BitMachineAndAnUnknownKindIsRefused)
 {

@@ -1,7 +1,6 @@
 // What an undo record is written with, where only the simulated machine can
-// decide the answer: its local clock, flushing a file and failures planted in
-// it, and NtQueryKey through our 32-bit process's view of a 64-bit registry.
-#include <cstring>
+// decide the answer: its local clock, and flushing a file and failures
+// planted in it.
 #include <ctime>
 #include <string>
 #include <vector>
@@ -9,27 +8,7 @@
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
-#include "registry_helpers.h"
 #include "test_machine.h"
-
-namespace {
-
-typedef LONG(NTAPI *NtQueryKeyFunction)(HANDLE, int, PVOID, ULONG, PULONG);
-
-std::wstring NtName(HKEY key)
-{
-    FARPROC entry = GetProcAddress(LoadLibraryW(L"ntdll.dll"), "NtQueryKey");
-    BYTE buffer[512];
-    ULONG needed, length;
-    LONG status = reinterpret_cast<NtQueryKeyFunction>(reinterpret_cast<void (*)()>(entry))(key, 3, buffer,
-                                                                                            sizeof buffer, &needed);
-    if (status)
-        return L"status " + std::to_wstring(static_cast<DWORD>(status));
-    std::memcpy(&length, buffer, sizeof length);
-    return std::wstring(reinterpret_cast<const WCHAR *>(buffer + sizeof length), length / sizeof(WCHAR));
-}
-
-}  // namespace
 
 TEST(WinsimRecordCalls, TheLocalClockIsTheHostsUntilFixed)
 {
@@ -76,22 +55,4 @@ TEST(WinsimRecordCalls, FlushFileBuffersNeedsAHandleOpenForWritingAndCanBeFailed
     EXPECT_FALSE(FlushFileBuffers(read));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
     EXPECT_EQ(4u, winsim::CallCount("FlushFileBuffers"));
-}
-
-TEST(WinsimRecordCalls, NtQueryKeyNamesTheRedirectedKeyALinkItselfAndCanBeFailed)
-{
-    winsim::ResetMachine();
-    add_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vendor");
-    add_link(L"SOFTWARE\\Vendor\\Link", L"SOFTWARE\\Wow6432Node\\Vendor", KEY_WOW64_64KEY);
-    HKEY vendor, link;
-    ASSERT_EQ(0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vendor", 0, KEY_READ, &vendor));
-    ASSERT_EQ(0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vendor\\Link", REG_OPTION_OPEN_LINK,
-                               KEY_READ | KEY_WOW64_64KEY, &link));
-    EXPECT_EQ(L"\\REGISTRY\\MACHINE\\SOFTWARE\\Wow6432Node\\Vendor", NtName(vendor));
-    EXPECT_EQ(L"\\REGISTRY\\MACHINE\\SOFTWARE\\Vendor\\Link", NtName(link));
-    winsim::FailCall("NtQueryKey", 3, static_cast<LONG>(0xC0000022));
-    EXPECT_EQ(L"status " + std::to_wstring(0xC0000022u), NtName(vendor));
-    EXPECT_EQ(3u, winsim::CallCount("NtQueryKey"));
-    RegCloseKey(vendor);
-    RegCloseKey(link);
 }

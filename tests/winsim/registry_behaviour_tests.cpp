@@ -203,20 +203,6 @@ TEST_F(WinsimRegistryTest, NewSubkeysInheritExactlyTheInheritableEntries)
     EXPECT_TRUE(ace->AceFlags & INHERITED_ACE);
 }
 
-TEST_F(WinsimRegistryTest, CallsAreCountedAndFailOnCue)
-{
-    add_key(HKEY_LOCAL_MACHINE, T);
-    unsigned before = winsim::CallCount("RegOpenKeyExW");
-    winsim::FailCall("RegOpenKeyExW", before + 2, ERROR_NOT_ENOUGH_MEMORY);
-    HKEY key;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
-    RegCloseKey(key);
-    EXPECT_EQ(ERROR_NOT_ENOUGH_MEMORY, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, T.c_str(), 0, KEY_READ, &key));
-    RegCloseKey(key);
-    EXPECT_EQ(before + 3, winsim::CallCount("RegOpenKeyExW"));
-}
-
 TEST_F(WinsimRegistryTest, CallsFailOnOneKeyAndOneEntryEveryTime)
 {
     add_sz(HKEY_LOCAL_MACHINE, T + L"\\K", L"a", L"");
