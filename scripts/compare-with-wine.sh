@@ -46,9 +46,15 @@ export_registry() {  # name
 # registry with the one before the run.
 undo_run() {  # run
     local folder
-    folder=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp/vxclean-* | tail -n 1)
-    folder=${folder#"$WINEPREFIX"/drive_c/}
-    "$wine" regedit /s "C:\\${folder//\//\\}\\undo.reg" </dev/null
+    folder=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp/vxclean-* 2>/dev/null | tail -n 1 || true)
+    if [ -n "$folder" ]; then
+        folder=${folder#"$WINEPREFIX"/drive_c/}
+        "$wine" regedit /s "C:\\${folder//\//\\}\\undo.reg" </dev/null
+    else
+        # The record is made before the run changes anything: a run stopped
+        # before it has nothing to undo, and the registry must be as before.
+        echo "no record: the run was stopped before it made one"
+    fi
     export_registry "$1-undone"
     python3 scripts/wine_compare.py undone "$work" "$known" "$1"
 }
