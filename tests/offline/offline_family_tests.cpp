@@ -47,10 +47,7 @@ class OfflineFamilyTest : public VolumeTest, public testing::WithParamInterface<
         std::vector<winsim::MountedHive> mounts;
         std::vector<offline::Profile> profiles;
         ASSERT_TRUE(offline::StartMachine(volume, &systemHive, &softwareHive, &reason)) << Narrow(reason);
-        ASSERT_TRUE(offline::MountInto(systemHive, {L"MACHINE", L"SYSTEM"}, &mounts, &reason)) << Narrow(reason);
-        ASSERT_TRUE(offline::MountInto(softwareHive, {L"MACHINE", L"SOFTWARE"}, &mounts, &reason)) << Narrow(reason);
-        offline::TakeSettingsFromRegistry();
-        ASSERT_TRUE(offline::MountProfiles(&mounts, &profiles, &reason)) << Narrow(reason);
+        ASSERT_TRUE(offline::MountRegistry(systemHive, softwareHive, &mounts, &profiles, &reason)) << Narrow(reason);
         ASSERT_EQ(2u, profiles.size());
         std::vector<std::wstring> sids;
         for (const offline::Profile &profile : profiles)

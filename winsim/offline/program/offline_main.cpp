@@ -50,11 +50,7 @@ int main(int argc, char **argv)
 
     std::vector<winsim::MountedHive> mounts;
     std::vector<offline::Profile> profiles;
-    if (!offline::MountInto(systemHive, {L"MACHINE", L"SYSTEM"}, &mounts, &reason) ||
-        !offline::MountInto(softwareHive, {L"MACHINE", L"SOFTWARE"}, &mounts, &reason))
-        return RefuseUnreadHive(reason);
-    offline::TakeSettingsFromRegistry();
-    if (!offline::MountProfiles(&mounts, &profiles, &reason))
+    if (!offline::MountRegistry(systemHive, softwareHive, &mounts, &profiles, &reason))
         return RefuseUnreadHive(reason);
     if (!options.show && !offline::VolumeWritable(options.root, mounts, &reason))
         return Refuse(reason);

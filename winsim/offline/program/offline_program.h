@@ -56,6 +56,11 @@ bool MountProfiles(std::vector<winsim::MountedHive> *mounts, std::vector<Profile
 // its folder is not writable.
 bool VolumeWritable(const std::string &root, const std::vector<winsim::MountedHive> &mounts, std::wstring *reason);
 
+// SYSTEM and SOFTWARE mounted, the settings taken from them, and the
+// profiles mounted; false with a reason naming the hive that could not be.
+bool MountRegistry(const std::string &systemHive, const std::string &softwareHive,
+                   std::vector<winsim::MountedHive> *mounts, std::vector<Profile> *profiles, std::wstring *reason);
+
 // The question on the terminal: 0 when it was answered yes, 1 for a refusal,
 // 2 without a terminal to ask on.
 int Confirm(const std::string &root);
