@@ -11,6 +11,8 @@
 
 #include <winsim/control.h>
 
+#include "log_writer.h"
+
 namespace {
 
 std::string RunCommand(const std::string &command)
@@ -74,11 +76,22 @@ void HiveTest::TearDown()
         RunCommand("rm -rf '" + folder + "'");
 }
 
-std::string HiveTest::Unpack(const std::string &name)
+std::string HiveTest::Unpack(const std::string &name, const std::string &to)
 {
-    std::string path = folder + "/" + name;
+    std::string path = to.empty() ? folder + "/" + name : to;
     RunCommand("xz -dc '" HIVE_DATA "/" + name + ".xz' > '" + path + "'");
     return path;
+}
+
+std::string HiveTest::UnpackDirtyClasses(const std::string &to)
+{
+    std::string hive = Unpack("UsrClass.dat", to);
+    for (const char *log : {".LOG1", ".LOG2"})
+        Unpack(std::string("UsrClass.dat") + log, hive + log);
+    winsim::HiveBytes bytes = ReadBytes(hive);
+    SetSequences(bytes, 288, 287);
+    WriteBytes(hive, bytes);
+    return hive;
 }
 
 std::vector<std::string> HiveTest::FilesInFolder() const

@@ -16,8 +16,14 @@ class HiveTest : public testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
-    // The data file "<name>.xz" unpacked into the folder; its path.
-    std::string Unpack(const std::string &name);
+    // The data file "<name>.xz" unpacked into the folder, or to the path
+    // given; its path.
+    std::string Unpack(const std::string &name, const std::string &to = "");
+    // The real UsrClass.dat and its two logs unpacked, into the folder or to
+    // the path given. Its header says its last complete write was 255, but
+    // its logs start at 287, so Windows would replay none of them: it is made
+    // to claim 287, and all 14 entries of the logs then replay. Its path.
+    std::string UnpackDirtyClasses(const std::string &to = "");
     std::vector<std::string> FilesInFolder() const;
     std::string folder;
 };

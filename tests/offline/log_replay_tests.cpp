@@ -2,68 +2,111 @@
 // of logs of the older format made from them: what hivex then reads.
 #include <hivex.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
+#include <cstring>
 #include <functional>
+#include <map>
 
 #include "hive_fixture.h"
 #include "hive_log_replay.h"
 #include "hive_names.h"
 #include "little_endian.h"
-#include "marvin32.h"
+#include "log_writer.h"
 
 namespace {
 
 using winsim::HiveBytes;
 using winsim::HivexArray;
 
-// A hive's keys as "path" and its values as "path", NUL, "name", as hivex
-// reads them (hivex's names have no NUL).
-void AddKey(hive_h *hive, hive_node_h node, const std::string &path, std::set<std::string> &tree)
+// A key as an independent registry tool compares two hives: its time of last
+// write, and its values as (name, data) pairs, where an element of a
+// multi-string is a pair of its own and empty or zero data is no pair.
+struct ComparedKey {
+    int64_t written;
+    std::set<std::pair<std::string, std::string>> values;
+};
+
+void AddValues(hive_h *hive, hive_node_h node, ComparedKey &key)
 {
-    tree.insert(path);
     HivexArray<hive_value_h> values(hivex_node_values(hive, node));
-    HivexArray<hive_node_h> children(hivex_node_children(hive, node));
-    ASSERT_TRUE(values && children) << path;
-    for (hive_value_h *value = values.get(); *value; ++value)
-        tree.insert(path + '\0' + HivexArray<char>(hivex_value_key(hive, *value)).get());
-    for (hive_node_h *child = children.get(); *child; ++child)
-        AddKey(hive, *child, path + "\\" + HivexArray<char>(hivex_node_name(hive, *child)).get(), tree);
+    for (hive_value_h *value = values.get(); value && *value; ++value) {
+        hive_type type;
+        size_t size;
+        HivexArray<char> raw(hivex_value_value(hive, *value, &type, &size));
+        std::string name = HivexArray<char>(hivex_value_key(hive, *value)).get(), data(raw.get(), size);
+        if (type > 0xffff0000 || type == 0x200000)
+            continue;  // device properties and a type of unknown layout: the tool skips them
+        if (type == REG_MULTI_SZ) {
+            std::u16string text(size / 2, u'\0');
+            std::memcpy(&text[0], raw.get(), text.size() * 2);
+            for (size_t at = 0, end; (end = text.find(u'\0', at)) != std::u16string::npos; at = end + 1)
+                if (end > at)
+                    key.values.insert({name, std::string(raw.get() + 2 * at, 2 * (end - at))});
+            continue;
+        }
+        if (type == REG_DWORD || type == REG_QWORD)
+            data.erase(std::find_if(data.rbegin(), data.rend(), [](char c) { return c != 0; }).base(), data.end());
+        else if (type != REG_NONE && type != REG_BINARY && type != 8 && type != 10)  // text: trailing NULs go
+            while (data.size() >= 2 && !data[data.size() - 1] && !data[data.size() - 2])
+                data.resize(data.size() - 2);
+        if (!data.empty())
+            key.values.insert({name, std::to_string(type) + ":" + data});
+    }
 }
 
-std::set<std::string> ReadTree(const std::string &file)
+void AddKeys(hive_h *hive, hive_node_h node, const std::string &path, std::map<std::string, ComparedKey> &keys)
 {
-    std::set<std::string> tree;
+    ComparedKey &key = keys[path];
+    key.written = hivex_node_timestamp(hive, node);
+    AddValues(hive, node, key);
+    HivexArray<hive_node_h> children(hivex_node_children(hive, node));
+    ASSERT_TRUE(children) << path;
+    for (hive_node_h *child = children.get(); *child; ++child)
+        AddKeys(hive, *child, path + "\\" + HivexArray<char>(hivex_node_name(hive, *child)).get(), keys);
+}
+
+std::map<std::string, ComparedKey> ReadKeys(const std::string &file)
+{
+    std::map<std::string, ComparedKey> keys;
     winsim::HiveHandle hive(hivex_open(file.c_str(), 0));
     EXPECT_TRUE(hive) << file;
     if (hive)
-        AddKey(hive.get(), hivex_root(hive.get()), "", tree);
-    return tree;
+        AddKeys(hive.get(), hivex_root(hive.get()), "", keys);
+    return keys;
 }
 
-// "keys +new -gone, values +new -gone" from one tree to the other.
-std::string Changes(const std::set<std::string> &before, const std::set<std::string> &after)
+// The differences an independent registry tool finds from one hive to the
+// other, as its test suite counts them for the real logs: the hive bins'
+// sizes, keys in one hive and not the other, and in each key of both whose
+// time of last write differs, the value pairs whose name is in one and not
+// the other.
+std::string IndependentDifferences(const std::string &before, const std::string &after)
 {
-    size_t counts[2][2] = {};
-    for (const std::string &key : after)
-        counts[key.find('\0') != std::string::npos][0] += !before.count(key);
-    for (const std::string &key : before)
-        counts[key.find('\0') != std::string::npos][1] += !after.count(key);
-    return "keys +" + std::to_string(counts[0][0]) + " -" + std::to_string(counts[0][1]) + ", values +" +
-           std::to_string(counts[1][0]) + " -" + std::to_string(counts[1][1]);
-}
-
-HiveBytes Bytes(const std::string &file)
-{
-    std::string bytes = FileBytes(file);
-    return HiveBytes(bytes.begin(), bytes.end());
-}
-
-void WriteBytes(const std::string &file, const HiveBytes &bytes)
-{
-    FILE *out = std::fopen(file.c_str(), "wb");
-    ASSERT_TRUE(out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size()) << file;
-    std::fclose(out);
+    std::map<std::string, ComparedKey> one = ReadKeys(before), other = ReadKeys(after);
+    size_t keys = 0, values = 0;
+    for (const auto &key : one)
+        keys += !other.count(key.first);
+    for (const auto &key : other) {
+        auto old = one.find(key.first);
+        if (old == one.end()) {
+            keys += 1;
+            continue;
+        }
+        if (old->second.written == key.second.written)
+            continue;
+        std::set<std::string> oldNames, newNames;
+        for (const auto &value : old->second.values)
+            oldNames.insert(value.first);
+        for (const auto &value : key.second.values)
+            newNames.insert(value.first);
+        for (const auto &value : old->second.values)
+            values += !newNames.count(value.first);
+        for (const auto &value : key.second.values)
+            values += !oldNames.count(value.first);
+    }
+    bool binsDiffer = FileBytes(before).substr(40, 4) != FileBytes(after).substr(40, 4);
+    return std::string(binsDiffer ? "bins size differs, " : "") + std::to_string(keys) + " keys, " +
+           std::to_string(values) + " values";
 }
 
 // The replayed image's header is that of a hive completely written.
@@ -84,46 +127,49 @@ class LogReplayTest : public HiveTest {
     {
         std::vector<winsim::LogFile> logs;
         for (const std::string &name : names)
-            logs.push_back({name, Bytes(Unpack(name))});
+            logs.push_back({name, ReadBytes(Unpack(name))});
         return logs;
     }
 };
 
-// The pages are the figures of an independent replay of these logs (see
-// tests/data/windows-hives/README.md); keys and values are hivex's count.
-TEST_F(LogReplayTest, RealLogsReplayIntoAHiveThatHivexReadsWithTheLoggedKeysAndValues)
+// The figures an independent tool's test suite asserts for these logs (see
+// tests/data/windows-hives/README.md): of transactions_NTUSER.DAT's first
+// log, every one; of UsrClass.dat's logs, the pages, once the hive claims
+// the write they carry on from (its own header says Windows replays none).
+TEST_F(LogReplayTest, RealLogsReplayAsAnIndependentToolCountsThem)
 {
-    const std::string usr = "UsrClass.dat", ntuser = "transactions_NTUSER.DAT", log1 = "transactions_ntuser.dat.log1";
-    struct Case {
-        std::string hive;
-        std::vector<std::string> logs;
-        size_t entries, pages;
-        uint32_t sequence, binsSize;
-        std::string changes;
-    } cases[] = {
-        {usr, {usr + ".LOG1", usr + ".LOG2"}, 14, 158, 300, 2830336, "keys +33 -0, values +162 -0"},
-        {ntuser, {log1}, 23, 132, 588, 925696, "keys +521 -6, values +595 -19"},
+    const std::string ntuser = "transactions_NTUSER.DAT", log1 = "transactions_ntuser.dat.log1";
+    std::string primary = Unpack(ntuser), replayed = folder + "/replayed";
+    for (const auto &logs : {std::vector<std::string>{log1}, {log1, "transactions_ntuser.dat.log2"}}) {
         // The second log's one entry is older than the hive's last complete write.
-        {ntuser, {log1, "transactions_ntuser.dat.log2"}, 23, 132, 588, 925696, "keys +521 -6, values +595 -19"},
-    };
-    for (const Case &c : cases) {
-        std::string primary = Unpack(c.hive);
-        winsim::LogReplay replay = winsim::ReplayLogs(Bytes(primary), Logs(c.logs));
-        EXPECT_EQ(c.entries, replay.entries) << c.hive;
-        EXPECT_EQ(c.pages, replay.pages) << c.hive;
+        winsim::LogReplay replay = winsim::ReplayLogs(ReadBytes(primary), Logs(logs));
+        EXPECT_EQ(23u, replay.entries);
+        EXPECT_EQ(132u, replay.pages);
         EXPECT_TRUE(replay.stops.empty()) << replay.stops.front();
-        ExpectSealed(replay.image, c.sequence, c.binsSize);
-        std::string replayed = folder + "/replayed";
+        ExpectSealed(replay.image, 588, 925696);
         WriteBytes(replayed, replay.image);
-        EXPECT_EQ(c.changes, Changes(ReadTree(primary), ReadTree(replayed))) << c.hive;
+        EXPECT_EQ("bins size differs, 527 keys, 60 values", IndependentDifferences(primary, replayed));
     }
+
+    const std::vector<std::string> classesLogs = {"UsrClass.dat.LOG1", "UsrClass.dat.LOG2"};
+    winsim::LogReplay replay = winsim::ReplayLogs(ReadBytes(Unpack("UsrClass.dat")), Logs(classesLogs));
+    EXPECT_TRUE(replay.image.empty());
+    EXPECT_EQ((std::vector<std::string>{"UsrClass.dat.LOG1 does not carry on from the hive's last complete write, "
+                                        "255: its first entry to replay has the sequence number 287, so no entry is "
+                                        "replayed"}),
+              replay.stops);
+    replay = winsim::ReplayLogs(ReadBytes(UnpackDirtyClasses()), Logs(classesLogs));
+    EXPECT_EQ(14u, replay.entries);
+    EXPECT_EQ(158u, replay.pages);
+    EXPECT_TRUE(replay.stops.empty()) << replay.stops.front();
+    ExpectSealed(replay.image, 300, 2830336);
 }
 
 TEST_F(LogReplayTest, NothingIsReplayedForACleanHiveOrLogsWithNothingNewer)
 {
     std::vector<winsim::LogFile> logs = Logs({"UsrClass.dat.LOG1", "UsrClass.dat.LOG2"});
-    HiveBytes clean = Bytes(Unpack("NTUSER.DAT"));
-    HiveBytes transactions = Bytes(Unpack("transactions_NTUSER.DAT"));
+    HiveBytes clean = ReadBytes(Unpack("NTUSER.DAT"));
+    HiveBytes transactions = ReadBytes(Unpack("transactions_NTUSER.DAT"));
     std::vector<std::pair<HiveBytes, std::vector<winsim::LogFile>>> cases = {
         {clean, logs},
         {transactions, Logs({"transactions_ntuser.dat.log2"})},
@@ -141,28 +187,17 @@ TEST_F(LogReplayTest, NothingIsReplayedForACleanHiveOrLogsWithNothingNewer)
 const size_t THIRD_ENTRY = 151552;
 const size_t PAGES_OF_TWO_ENTRIES = 3 + 24;
 
-void Rehash(HiveBytes &log, size_t at)
-{
-    const uint64_t seed = 0x82EF4D887A4E55C5;
-    uint32_t size = winsim::ReadLe32(&log[at + 4]);
-    uint64_t content = winsim::Marvin32(&log[at + 40], size - 40, seed);
-    winsim::WriteLe32(&log[at + 24], static_cast<uint32_t>(content));
-    winsim::WriteLe32(&log[at + 28], static_cast<uint32_t>(content >> 32));
-    uint64_t header = winsim::Marvin32(&log[at], 32, seed);
-    winsim::WriteLe32(&log[at + 32], static_cast<uint32_t>(header));
-    winsim::WriteLe32(&log[at + 36], static_cast<uint32_t>(header >> 32));
-}
-
 void SetField(HiveBytes &log, size_t at, uint32_t value)
 {
     winsim::WriteLe32(&log[at], value);
-    Rehash(log, THIRD_ENTRY);
+    HashLogEntry(log, THIRD_ENTRY);
 }
 
 TEST_F(LogReplayTest, ADamagedLogIsReplayedUpToItsLastGoodEntryAndSaysWhere)
 {
-    HiveBytes primary = Bytes(Unpack("UsrClass.dat"));
-    const HiveBytes good = Bytes(Unpack("UsrClass.dat.LOG2"));
+    HiveBytes primary = ReadBytes(Unpack("UsrClass.dat"));
+    SetSequences(primary, 292, 291);  // the second log's first entry carries on from it
+    const HiveBytes good = ReadBytes(Unpack("UsrClass.dat.LOG2"));
     struct Damage {
         const char *what;
         std::function<void(HiveBytes &)> make;
@@ -199,7 +234,7 @@ TEST_F(LogReplayTest, ADamagedLogIsReplayedUpToItsLastGoodEntryAndSaysWhere)
 
 TEST_F(LogReplayTest, ALogThatDoesNotCarryOnFromTheOtherOrIsNoLogEndsTheReplay)
 {
-    HiveBytes primary = Bytes(Unpack("UsrClass.dat"));
+    HiveBytes primary = ReadBytes(UnpackDirtyClasses());
     std::vector<winsim::LogFile> logs = Logs({"UsrClass.dat.LOG1", "UsrClass.dat.LOG2"});
     logs[0].bytes[32768 + 100] ^= 1;  // the third entry of the first log, 289
     winsim::LogReplay replay = winsim::ReplayLogs(primary, logs);
@@ -223,35 +258,9 @@ TEST_F(LogReplayTest, ALogThatDoesNotCarryOnFromTheOtherOrIsNoLogEndsTheReplay)
               replay.stops);
 }
 
-// A log of the older format that holds the 512-byte pages in which the
-// replayed image differs from the primary file, its header the image's.
-HiveBytes OldFormatLog(const HiveBytes &primary, const HiveBytes &image)
-{
-    const size_t binsSize = image.size() - 4096;
-    HiveBytes log(image.begin(), image.begin() + 512);
-    winsim::WriteLe32(&log[28], 1);
-    std::copy(primary.begin() + 12, primary.begin() + 20, log.begin() + 12);
-    uint32_t sum = 0;
-    for (size_t at = 0; at < 508; at += 4)
-        sum ^= winsim::ReadLe32(&log[at]);
-    winsim::WriteLe32(&log[508], sum);
-    const char dirt[] = "DIRT";
-    log.insert(log.end(), dirt, dirt + 4);
-    log.resize(log.size() + binsSize / 4096);
-    log.resize((log.size() + 511) / 512 * 512);
-    for (size_t page = 0; page < binsSize / 512; ++page) {
-        auto at = image.begin() + 4096 + page * 512;
-        if (4096 + page * 512 < primary.size() && std::equal(at, at + 512, primary.begin() + 4096 + page * 512))
-            continue;
-        log[516 + page / 8] |= static_cast<unsigned char>(1 << page % 8);
-        log.insert(log.end(), at, at + 512);
-    }
-    return log;
-}
-
 TEST_F(LogReplayTest, AnOlderFormatLogWrittenWithTheHiveReplaysItsDirtyPages)
 {
-    HiveBytes primary = Bytes(Unpack("transactions_NTUSER.DAT"));
+    HiveBytes primary = ReadBytes(Unpack("transactions_NTUSER.DAT"));
     winsim::LogReplay replay = winsim::ReplayLogs(primary, Logs({"transactions_ntuser.dat.log1"}));
     HiveBytes log = OldFormatLog(primary, replay.image);
 

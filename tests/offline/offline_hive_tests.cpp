@@ -278,10 +278,10 @@ TEST_F(HiveTest, HivesThatCannotBeUsedAreRefusedWithAReasonAndTheRegistryUntouch
 TEST_F(HiveTest, ADirtyHiveIsReadWithItsLogsReplayedAndWrittenCleanOnlyWhenChanged)
 {
     const std::vector<std::string> files = {"UsrClass.dat", "UsrClass.dat.LOG1", "UsrClass.dat.LOG2"};
+    std::string hive = UnpackDirtyClasses();
     std::vector<std::string> originals;
     for (const std::string &name : files)
-        originals.push_back(FileBytes(Unpack(name)));
-    std::string hive = folder + "/UsrClass.dat";
+        originals.push_back(FileBytes(folder + "/" + name));
     std::string temporary = folder + "/tmp";
     mkdir(temporary.c_str(), 0700);
     TemporaryFolder privateCopies(temporary);
@@ -338,9 +338,8 @@ TEST_F(HiveTest, ADirtyHiveIsReadWithItsLogsReplayedAndWrittenCleanOnlyWhenChang
 
 TEST_F(HiveTest, ALogThatStopsEarlyIsNamedAndTheHiveReadWithWhatCameBefore)
 {
-    std::string hive = Unpack("UsrClass.dat");
-    Unpack("UsrClass.dat.LOG1");
-    ASSERT_EQ(0, truncate(Unpack("UsrClass.dat.LOG2").c_str(), 30000));  // in its second entry
+    std::string hive = UnpackDirtyClasses();
+    ASSERT_EQ(0, truncate((hive + ".LOG2").c_str(), 30000));  // in its second entry
     winsim::MountedHive mounted;
     std::wstring reason;
     ASSERT_TRUE(winsim::MountHive(hive, CLASSES_PATH, &mounted, &reason)) << reason;

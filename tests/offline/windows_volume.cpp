@@ -84,10 +84,10 @@ void VolumeTest::LayOutWindows(bool windows64, size_t profiles)
         users.push_back(profile + "/NTUSER.DAT");
         classes.push_back(profile + "/AppData/Local/Microsoft/Windows/UsrClass.dat");
         std::filesystem::copy_file(realUser, users.back());
-        std::filesystem::copy_file(realClasses, classes.back());
         if (i == 0)
-            for (const char *log : {".LOG1", ".LOG2"})
-                std::filesystem::rename(Unpack(std::string("UsrClass.dat") + log), classes.back() + log);
+            UnpackDirtyClasses(classes.back());
+        else
+            std::filesystem::copy_file(realClasses, classes.back());
         keys.push_back({std::string(NT_VERSION) + "\\ProfileList\\" + sids.back(),
                         {TextValue("ProfileImagePath", "%SystemDrive%\\Users\\" + name, REG_EXPAND)}});
     }

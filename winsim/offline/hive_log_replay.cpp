@@ -1,7 +1,8 @@
 // Logs of the Windows 8.1 format are replayed from the entry numbered as the
 // primary file's last complete write (its secondary sequence number) on:
 // the log holding the lowest such number first, then the other one when its
-// entries carry on the numbering. Of older-format logs, the first written
+// entries carry on the numbering. Logs whose entries start later than that
+// write are missing changes in between, and Windows replays none of them. Of older-format logs, the first written
 // at the same time as the primary file is replayed.
 #include "hive_log_replay.h"
 
@@ -90,6 +91,14 @@ void ReplayNewFormat(const HiveBytes &primary, const BaseBlock &primaryBase, con
         return;
     std::sort(runs.begin(), runs.end(),
               [](const LogRun &a, const LogRun &b) { return a.entries.front().sequence < b.entries.front().sequence; });
+    const LogEntry &first = runs.front().entries.front();
+    if (first.sequence != base.secondarySequence) {
+        replay.stops.push_back(runs.front().log->name + " does not carry on from the hive's last complete write, " +
+                               std::to_string(base.secondarySequence) +
+                               ": its first entry to replay has the sequence number " + std::to_string(first.sequence) +
+                               ", so no entry is replayed");
+        return;
+    }
     const LogEntry *last = nullptr;
     const LogFile *lastLog = nullptr;
     for (const LogRun &run : runs) {
