@@ -1,14 +1,18 @@
-// vxclean-offline on a Windows volume where the product family is installed:
-// the installed machine of the whole-run tests planted into real hives (and
-// files), on a 32-bit Windows 7 and a 64-bit Windows 10, each with two user
-// profiles. The hives are checked with hivex, key for key and byte for byte.
+// vxclean-offline on a crashed Windows volume where the product family is
+// installed: the installed machine of the whole-run tests planted into real
+// hives (and files), on a 32-bit Windows 7 and a 64-bit Windows 10, each with
+// two user profiles, and every hive then left dirty, its newest changes in a
+// transaction log of the Windows version's format. The hives are checked with
+// hivex, key for key, and their files byte for byte.
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
 
 #include <winsim/control.h>
 
+#include "hive_base_block.h"
 #include "installed_family.h"
+#include "log_writer.h"
 #include "offline_program.h"
 #include "plan/plan_data.h"
 #include "registry_helpers.h"
@@ -28,6 +32,14 @@ std::string Difference(const std::multiset<std::string> &expected, const std::mu
         if (!expected.count(line))
             text += "\n  left: " + line;
     return text;
+}
+
+size_t Occurrences(const std::string &text, const std::string &part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 class OfflineFamilyTest : public VolumeTest, public testing::WithParamInterface<bool> {
@@ -81,15 +93,16 @@ class OfflineFamilyTest : public VolumeTest, public testing::WithParamInterface<
                 files.insert(file);
         return files;
     }
-    // The backups of each hive (not of its logs).
-    std::vector<std::set<std::string>> Backups() const
+    // The files of each hive and of its logs, and of their backups.
+    std::vector<std::map<std::string, std::string>> HiveFiles() const
     {
-        std::vector<std::set<std::string>> backups;
+        std::vector<std::map<std::string, std::string>> files;
         for (const std::string &hive : Hives()) {
-            std::vector<std::string> files = FilesBeside(hive, ".vxclean-");
-            backups.emplace_back(files.begin(), files.end());
+            files.emplace_back();
+            for (const std::string &file : FilesBeside(hive, ""))
+                files.back()[file.substr(hive.size())] = FileBytes(file);
         }
-        return backups;
+        return files;
     }
 
     static std::string Narrow(const std::wstring &text)
@@ -110,6 +123,19 @@ void PlantBystanders(const std::vector<std::wstring> &sids)
     }
 }
 
+// Written since each hive's last complete write: another vendor's keys,
+// which only the logs hold.
+void PlantSinceTheLastWrite(const std::vector<std::wstring> &sids)
+{
+    add_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Other Vendor\\Since", L"Version", L"2");
+    add_sz(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\othersince", L"ImagePath", L"other.sys");
+    for (const std::wstring &sid : sids) {
+        winsim::SetUserSid(sid);
+        add_sz(HKEY_CURRENT_USER, L"Software\\Other Vendor\\Since", L"Version", L"2");
+        add_sz(HKEY_CURRENT_USER, L"Software\\Classes\\.othersince", L"", L"Other.Since");
+    }
+}
+
 // Each profile has the products' EFS settings and a class of theirs in its own
 // classes hive: the first profile's hides the machine's copy of that class in
 // the merged classes.
@@ -124,41 +150,53 @@ void PlantProducts(const std::vector<std::wstring> &sids)
     }
 }
 
-TEST_P(OfflineFamilyTest, ARemovalLeavesEveryHiveAsItWasWithoutTheProductsAndASecondRunFindsNothing)
+TEST_P(OfflineFamilyTest, ARemovalAfterACrashKeepsAllTheLogsHeldButTheProductsAndWritesTheHivesClean)
 {
     Plant(PlantBystanders);
+    std::vector<winsim::HiveBytes> lastWritten;
+    for (const std::string &hive : Hives())
+        lastWritten.push_back(ReadBytes(hive));
+    Plant(PlantSinceTheLastWrite);
     std::vector<std::multiset<std::string>> clean = Exports();
     std::map<std::string, std::string> cleanFiles = OtherFiles();
     Plant(PlantProducts);
-    std::vector<std::multiset<std::string>> installed = Exports();
-    for (size_t i = 0; i < Hives().size(); ++i)
-        ASSERT_NE(clean[i], installed[i]) << Hives()[i] << ": nothing planted";
+    for (size_t i = 0; i < Hives().size(); ++i) {
+        ASSERT_NE(clean[i], HivexEntries(Hives()[i], "HKEY_LOCAL_MACHINE\\HIVE")) << Hives()[i] << ": nothing planted";
+        LeaveAsCrashed(Hives()[i], lastWritten[i], GetParam());
+    }
     ASSERT_NE(cleanFiles, OtherFiles());
-    std::vector<std::set<std::string>> plantingBackups = Backups();
+    std::vector<std::map<std::string, std::string>> crashed = HiveFiles();
 
     Run removal = RunProgram("--yes '" + volume + "'");
     EXPECT_EQ(0, removal.status) << removal.output;
     std::vector<std::multiset<std::string>> after = Exports();
-    for (size_t i = 0; i < Hives().size(); ++i)
-        EXPECT_TRUE(clean[i] == after[i]) << Hives()[i] << Difference(clean[i], after[i]);
+    std::vector<std::map<std::string, std::string>> files = HiveFiles();
+    for (size_t i = 0; i < Hives().size(); ++i) {
+        const std::string hive = Hives()[i];
+        EXPECT_TRUE(clean[i] == after[i]) << hive << Difference(clean[i], after[i]);
+        // Written clean, the logs emptied: Windows has nothing to replay.
+        winsim::BaseBlock base;
+        EXPECT_TRUE(winsim::ReadBaseBlock(ReadBytes(hive), &base) && !winsim::IsDirty(base)) << hive;
+        EXPECT_TRUE(files[i][".LOG1"].empty() && files[i][".LOG2"].empty()) << hive;
+        // The hive and its logs as the crash left them, in one backup each.
+        std::map<std::string, std::string> backups;
+        for (const auto &file : files[i])
+            if (!crashed[i].count(file.first))
+                backups[file.first.substr(0, file.first.find(".vxclean-"))] += file.second;
+        std::map<std::string, std::string> crashedFiles = {
+            {"", crashed[i][""]}, {".LOG1", crashed[i][".LOG1"]}, {".LOG2", crashed[i][".LOG2"]}};
+        EXPECT_TRUE(backups == crashedFiles) << hive;
+    }
+    EXPECT_EQ(Hives().size(), Occurrences(removal.output, "Replayed 1 log entry (")) << removal.output;
     EXPECT_TRUE(cleanFiles == OtherFiles());
     for (const auto &file : OtherFiles())
         EXPECT_EQ(1u, cleanFiles.count(file.first)) << "left: " << file.first;
 
-    // One new backup for each hive, which is the hive as planted.
-    std::vector<std::set<std::string>> backups = Backups();
-    for (size_t i = 0; i < Hives().size(); ++i) {
-        std::vector<std::string> made;
-        std::set_difference(backups[i].begin(), backups[i].end(), plantingBackups[i].begin(), plantingBackups[i].end(),
-                            std::back_inserter(made));
-        ASSERT_EQ(1u, made.size()) << Hives()[i];
-        EXPECT_TRUE(installed[i] == HivexEntries(made[0], "HKEY_LOCAL_MACHINE\\HIVE")) << made[0];
-    }
-
     Run again = RunProgram("--yes '" + volume + "'");
     EXPECT_EQ(0, again.status) << again.output;
     EXPECT_EQ(std::string::npos, again.output.find("Written")) << again.output;
-    EXPECT_TRUE(backups == Backups());
+    EXPECT_EQ(std::string::npos, again.output.find("Replayed")) << again.output;
+    EXPECT_TRUE(files == HiveFiles());
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, OfflineFamilyTest, testing::Values(false, true),

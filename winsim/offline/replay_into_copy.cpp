@@ -41,9 +41,9 @@ bool ReplayIntoCopy(const std::string &hive, MountedHive *mounted, std::wstring 
     mounted->replayed = ReplayedCopy::Write(replay.image, reason);
     if (!mounted->replayed)
         return false;
-    mounted->replayNote = L"Replayed " + std::to_wstring(replay.entries) + L" log entries (" +
-                          std::to_wstring(replay.pages) + L" pages) from " + shown + L" into a copy of " +
-                          WideText(hive);
+    mounted->replayNote = L"Replayed " + std::to_wstring(replay.entries) +
+                          (replay.entries == 1 ? L" log entry (" : L" log entries (") + std::to_wstring(replay.pages) +
+                          L" pages) from " + shown + L" into a copy of " + WideText(hive);
     return true;
 }
 
