@@ -132,7 +132,7 @@ winsim::HiveBytes ReadBytes(const std::string &file)
 void WriteBytes(const std::string &file, const winsim::HiveBytes &bytes)
 {
     FILE *out = std::fopen(file.c_str(), "wb");
-    EXPECT_TRUE(out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size()) << file;
+    EXPECT_TRUE(out && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size())) << file;
     if (out)
         std::fclose(out);
 }
