@@ -9,9 +9,7 @@ class DeleteValuesTest : public RegistryTest {
   protected:
     Printed DeleteValues(const std::wstring &path, const wchar_t *pattern, DWORD mode, DWORD warn)
     {
-        OutputCapture capture;
-        DWORD result = DeleteValuesByName(HKEY_LOCAL_MACHINE, path.c_str(), pattern, mode, warn);
-        return Printed{result, capture.Out(), capture.Err()};
+        return Capture([&] { return DeleteValuesByName(HKEY_LOCAL_MACHINE, path.c_str(), pattern, mode, warn); });
     }
 };
 

@@ -9,9 +9,7 @@ class SearchTest : public RegistryTest {
   protected:
     Printed Wipe(const std::wstring &path, const wchar_t *keyName, const wchar_t *valueData, DWORD mode, DWORD warn)
     {
-        OutputCapture capture;
-        DWORD result = WipeMatchingKeys(path.c_str(), keyName, valueData, mode, warn);
-        return Printed{result, capture.Out(), capture.Err()};
+        return Capture([&] { return WipeMatchingKeys(path.c_str(), keyName, valueData, mode, warn); });
     }
 
     std::wstring Header(const std::wstring &keyName, const std::wstring &valueName, const std::wstring &valueData,
