@@ -43,20 +43,6 @@ TEST_F(DeleteKeyTest, RemovalsUnderSystemNeedARestartOthersDoNot)
     verify_key_nonexist(HKEY_LOCAL_MACHINE, S + L"\\Service");
 }
 
-TEST_F(DeleteKeyTest, ABrokenLinkGoesInClearModeAndStaysInShowMode)
-{
-    add_link(T + L"\\Broken", T + L"\\Gone");
-    Printed shown = Delete(HKEY_LOCAL_MACHINE, T + L"\\Broken", 0, 1);
-    EXPECT_EQ(0u, shown.result);
-    EXPECT_EQ(L"\n", shown.out);
-    verify_link(T + L"\\Broken");
-
-    Printed cleared = Delete(HKEY_LOCAL_MACHINE, T + L"\\Broken", 1, 0);
-    EXPECT_EQ(0u, cleared.result);
-    EXPECT_EQ(L"\n", cleared.out);
-    verify_link_nonexist(T + L"\\Broken");
-}
-
 // Under HKEY_CURRENT_USER and HKEY_CLASSES_ROOT the paths name no key: the
 // ordinary key of that path under HKEY_LOCAL_MACHINE is never taken instead.
 TEST_F(DeleteKeyTest, AnAbsentKeyIsNothingInEveryModeUnderEveryRoot)
@@ -95,15 +81,25 @@ TEST_F(DeleteKeyTest, APlantedLinkGoesAndItsTargetStaysAsItWas)
     verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Bystander\\Child");
 }
 
-TEST_F(DeleteKeyTest, ALinkAsTheKeyToDeleteGoesItselfOnly)
+// A link as the key to delete, broken or not, stays in show mode and goes
+// itself in clear mode; its target stays as it was.
+TEST_F(DeleteKeyTest, ALinkAsTheKeyToDeleteGoesItselfOnlyInClearMode)
 {
     add_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me");
     std::vector<BYTE> bystander = KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander");
-    add_link(T + L"\\Vexa Lune", T + L"\\Bystander");
-
-    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vexa Lune", 1, 0);
-    EXPECT_EQ(0u, printed.result);
-    verify_link_nonexist(T + L"\\Vexa Lune");
+    for (const wchar_t *target : {L"\\Gone", L"\\Bystander"}) {
+        add_link(T + L"\\Vexa Lune", T + target);
+        Printed shown = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vexa Lune", 0, 1);
+        verify_link(T + L"\\Vexa Lune");
+        Printed cleared = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vexa Lune", 1, 0);
+        verify_link_nonexist(T + L"\\Vexa Lune");
+        EXPECT_EQ(0u, cleared.result);
+        // A broken link shows nothing; one that leads somewhere shows its target.
+        if (target == std::wstring(L"\\Gone")) {
+            EXPECT_EQ(0u, shown.result);
+            EXPECT_EQ(L"\n\n", shown.out + cleared.out);
+        }
+    }
     verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me");
     EXPECT_EQ(bystander, KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander"));
 }
