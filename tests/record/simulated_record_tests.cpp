@@ -16,10 +16,8 @@
 #include <winsim/control.h>
 
 #include "driver/process_state.h"
-#include "installed_family.h"
 #include "record_files.h"
 #include "registry_helpers.h"
-#include "test_machine.h"
 #include "untidy_strings.h"
 #include "whole_run.h"
 
@@ -72,14 +70,10 @@ std::wstring SummaryLine(const std::wstring &label, const std::wstring &value)
 // The installed machine with what an undo file finds hardest: strings that
 // are no well-formed text, a key everyone is refused, a link, in a tree
 // that the run deletes.
-void InstallMachine(winsim::MachineKind kind)
+void InstallHardMachine(winsim::MachineKind kind)
 {
-    StartFreshMachine();
-    winsim::SetMachineKind(kind);
+    InstallMachine(kind);
     winsim::SetLocalClock(2026, 12, 7, 9, 30, 0);
-    EnableTakeOwnership();
-    InstallBystanders();
-    InstallProductFamily();
     std::wstring odd = std::wstring(SERVICE) + L"\\Odd";
     add_value(HKEY_LOCAL_MACHINE, odd, L"", REG_SZ, SzBytes(L"default \"quoted\" \\ text"));
     add_value(HKEY_LOCAL_MACHINE, odd, L"name \"with\" \\ marks", REG_DWORD, {1, 2, 3});
@@ -125,7 +119,7 @@ class RecordTest : public testing::TestWithParam<winsim::MachineKind> {};
 
 TEST_P(RecordTest, ImportingTheUndoFileGivesBackEveryKeyAndValueTheRunRemoved)
 {
-    InstallMachine(GetParam());
+    InstallHardMachine(GetParam());
     const std::wstring before = Registry();
     const std::wstring lockedSecurity = KeyTree(HKEY_LOCAL_MACHINE, std::wstring(SERVICE) + L"\\Locked");
     Outcome run = RunVxclean({L"-clear", L"-delkeys"});
@@ -173,7 +167,7 @@ TEST_P(RecordTest, AKilledRunLeavesAnUndoFileThatGivesBackAllItRemoved)
 {
     const char *const changes[] = {"RegDeleteKeyExW",   "RegDeleteKeyW", "RegDeleteValueW", "RegSetValueExW",
                                    "RegSetKeySecurity", "ZwDeleteKey",   "WriteFile"};
-    InstallMachine(GetParam());
+    InstallHardMachine(GetParam());
     std::map<std::string, unsigned> calls;
     for (const char *function : changes)
         calls[function] = winsim::CallCount(function);
@@ -187,7 +181,7 @@ TEST_P(RecordTest, AKilledRunLeavesAnUndoFileThatGivesBackAllItRemoved)
         if (calls[function] == 0)
             continue;
         unsigned nth = 1 + (i * 7919u) % calls[function];
-        InstallMachine(GetParam());
+        InstallHardMachine(GetParam());
         const std::wstring before = Registry();
         winsim::KillAtCall(function, winsim::CallCount(function) + nth);
         {
@@ -207,7 +201,7 @@ TEST_P(RecordTest, AKilledRunLeavesAnUndoFileThatGivesBackAllItRemoved)
 
 TEST_P(RecordTest, ARecordThatCannotBeMadeOrWrittenChangesNothingOfTheRun)
 {
-    InstallMachine(GetParam());
+    InstallHardMachine(GetParam());
     Outcome normal = RunVxclean({L"-clear"});
     const std::wstring cleaned = Registry();
     ASSERT_EQ(RECORD_LINE, normal.out.substr(0, wcslen(RECORD_LINE)));
@@ -222,7 +216,7 @@ TEST_P(RecordTest, ARecordThatCannotBeMadeOrWrittenChangesNothingOfTheRun)
         {"WriteFile", 6, L"  Undo file:                INCOMPLETE: writing it failed (error 112"},
     };
     for (const auto &fault : faults) {
-        InstallMachine(GetParam());
+        InstallHardMachine(GetParam());
         winsim::FailCall(fault.function, winsim::CallCount(fault.function) + fault.nth,
                          fault.nth == 1 ? ERROR_ACCESS_DENIED : ERROR_DISK_FULL_CODE);
         Outcome faulted = RunVxclean({L"-clear"});
