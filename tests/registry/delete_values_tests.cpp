@@ -50,13 +50,3 @@ TEST_F(DeleteValuesTest, NoMatchAndNoKeyAreNotFailures)
     EXPECT_EQ(0u, absent.result);
     EXPECT_EQ(L"Searching for ValName: " + T + L"\\Absent\\*vxcpl*\nKey not exist: " + T + L"\\Absent\n\n", absent.out);
 }
-
-TEST_F(DeleteValuesTest, DeletionsUnderSystemNeedARestart)
-{
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Svc", L"vxtls", L"x");
-    DeleteValues(T + L"\\Svc", L"vxtls", 1, 0);
-    EXPECT_EQ(0, RebootNeeded);
-    add_sz(HKEY_LOCAL_MACHINE, S + L"\\Svc", L"vxtls", L"x");
-    DeleteValues(L"system\\VxTest\\Svc", L"vxtls", 1, 0);
-    EXPECT_EQ(1, RebootNeeded);
-}

@@ -78,23 +78,6 @@ TEST_F(SearchTest, ReportModeWithWarnCountsEveryMatchAndDeletesNothing)
     verify_key(HKEY_LOCAL_MACHINE, T + L"\\Report\\VexaLune A\\VexaLune Inner");
 }
 
-TEST_F(SearchTest, ARestartIsNeededOnlyForTheStartKeyOrASystemNamedKey)
-{
-    add_key(HKEY_LOCAL_MACHINE, S + L"\\Tree\\VexaLune");
-    Wipe(S + L"\\Tree", L"VexaLune", nullptr, 1, 0);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, S + L"\\Tree\\VexaLune");
-    EXPECT_EQ(0, RebootNeeded) << "below the start only the bare name is tested";
-
-    add_key(HKEY_LOCAL_MACHINE, S + L"\\Tree\\SystemVexaLune");
-    Wipe(S + L"\\Tree", L"VexaLune", nullptr, 1, 0);
-    EXPECT_EQ(1, RebootNeeded);
-
-    RebootNeeded = 0;
-    add_key(HKEY_LOCAL_MACHINE, S + L"\\VexaLune");
-    Wipe(S + L"\\VexaLune", L"VexaLune", nullptr, 1, 0);
-    EXPECT_EQ(1, RebootNeeded);
-}
-
 TEST_F(SearchTest, WithoutRecursionOnlyTheDirectSubkeysAreTested)
 {
     add_sz(HKEY_LOCAL_MACHINE, T + L"\\Components\\C1", L"01C4A8E6", L"C:\\a.dll");
