@@ -101,21 +101,19 @@ TEST_F(SimulatedDriverTest, WithoutRedirectionEntryPointsFilesRunRedirected)
         testing::ExitedWithCode(0), "");
 }
 
-TEST_F(SimulatedDriverTest, ATokenWithoutTakeOwnershipStillRunsThePasses)
-{
-    winsim::SetPrivilegeHeld(SE_TAKE_OWNERSHIP_NAME, false);
-    Outcome run = Install({L"-clear"});
-    EXPECT_EQ(0u, run.status);
-    EXPECT_EQ(L"", run.err);
-    EXPECT_EQ(2u, CallLog().size());
-}
-
-TEST_F(SimulatedDriverTest, TheTakeOwnershipPrivilegeIsEnabledBeforeThePassesOnly)
+TEST_F(SimulatedDriverTest, TheTakeOwnershipPrivilegeIsEnabledBeforeThePassesOnlyAndNotNeeded)
 {
     Install({L"-help"});
     EXPECT_FALSE(winsim::PrivilegeEnabled(SE_TAKE_OWNERSHIP_NAME));
     Install({L"-warn"});
     EXPECT_TRUE(winsim::PrivilegeEnabled(SE_TAKE_OWNERSHIP_NAME));
+
+    ResetEngines();
+    winsim::SetPrivilegeHeld(SE_TAKE_OWNERSHIP_NAME, false);
+    Outcome run = Install({L"-clear"});
+    EXPECT_EQ(0u, run.status);
+    EXPECT_EQ(L"", run.err);
+    EXPECT_EQ(2u, CallLog().size());
 }
 
 TEST_F(SimulatedDriverTest, ATokenThatCannotBeOpenedStopsTheRunWithTwoReports)

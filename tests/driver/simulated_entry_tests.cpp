@@ -74,9 +74,10 @@ class SimulatedEntryTest : public DriverTest {
 
 }  // namespace
 
-TEST_F(SimulatedEntryTest, WithoutArgumentsTheFirstDialogDecides)
+TEST_F(SimulatedEntryTest, EachAnswerLeadsWhereTheDialogsSay)
 {
-    // Yes: the confirmed form, which may offer the restart.
+    // Without arguments the first dialog decides. Yes: the confirmed form,
+    // which may offer the restart.
     EXPECT_ANSWERING({{}, {IDYES}, 0, {L"D1", L"R"}, CLEAN});
     EXPECT_ANSWERING({{}, {IDNO}, 1, {L"D1"}, NOTHING});
     EXPECT_ANSWERING({{}, {IDCANCEL}, 1, {L"D1"}, NOTHING});
@@ -84,39 +85,23 @@ TEST_F(SimulatedEntryTest, WithoutArgumentsTheFirstDialogDecides)
     // A dialog that cannot be shown, or an odd answer: the plain form, no restart offer.
     EXPECT_ANSWERING({{}, {CANNOT_SHOW}, 0, {L"D1"}, CLEAN});
     EXPECT_ANSWERING({{}, {IDOK}, 0, {L"D1"}, CLEAN});
-}
 
-TEST_F(SimulatedEntryTest, PrivateKeysGoOnlyAfterThreeYes)
-{
-    EXPECT_ANSWERING({{L"-delkeys"}, {IDYES, IDYES, IDYES}, 0, {L"D1", L"D2", L"D3", L"R"}, CLEAN_AND_KEYS});
-    EXPECT_ANSWERING({{L"x-delkeys"}, {IDYES, IDYES, IDYES}, 0, {L"D1", L"D2", L"D3", L"R"}, CLEAN_AND_KEYS});
-    // Only the first argument counts.
-    EXPECT_ANSWERING({{L"-delkeys", L"-help"}, {IDYES, IDYES, IDYES}, 0, {L"D1", L"D2", L"D3", L"R"}, CLEAN_AND_KEYS});
-}
-
-TEST_F(SimulatedEntryTest, DecliningTheKeysStillRemovesTheProducts)
-{
+    // Private keys go only after three yes; only the first argument counts.
+    for (const wchar_t *first : {L"-delkeys", L"x-delkeys"})
+        EXPECT_ANSWERING({{first, L"-help"}, {IDYES, IDYES, IDYES}, 0, {L"D1", L"D2", L"D3", L"R"}, CLEAN_AND_KEYS});
+    // Declining the keys still removes the products.
     for (int refusal : {IDNO, IDCANCEL, IDABORT}) {
         EXPECT_ANSWERING({{L"-delkeys"}, {IDYES, refusal}, 0, {L"D1", L"D2", L"R"}, CLEAN});
         EXPECT_ANSWERING({{L"-delkeys"}, {IDYES, IDYES, refusal}, 0, {L"D1", L"D2", L"D3", L"R"}, CLEAN});
     }
-}
-
-TEST_F(SimulatedEntryTest, AnythingButYesToTheFirstDialogEndsTheKeysPath)
-{
+    // Anything but yes to the first dialog ends the keys' path.
     for (int answer : {IDNO, IDCANCEL, IDABORT, CANNOT_SHOW, IDOK})
         EXPECT_ANSWERING({{L"-delkeys"}, {answer}, 1, {L"D1"}, NOTHING});
-}
-
-TEST_F(SimulatedEntryTest, AnUnshownKeysDialogFallsThroughToHelpOrPlainCleaning)
-{
+    // A keys dialog that cannot be shown falls through to help or plain cleaning.
     EXPECT_ANSWERING({{L"-delkeys"}, {IDYES, CANNOT_SHOW}, 0, {L"D1", L"D2"}, CLEAN});
     EXPECT_ANSWERING({{L"-delkeys"}, {IDYES, IDYES, CANNOT_SHOW}, 0, {L"D1", L"D2", L"D3"}, CLEAN});
     EXPECT_ANSWERING({{L"-delkeys?"}, {IDYES, CANNOT_SHOW}, 1, {L"D1", L"D2"}, NOTHING});
-}
-
-TEST_F(SimulatedEntryTest, ArgumentsWithoutDelkeysNeverAsk)
-{
+    // Arguments without delkeys never ask.
     EXPECT_ANSWERING({{L"-clear"}, {}, 0, {}, CLEAN});
     EXPECT_ANSWERING({{L"-DELKEYS"}, {}, 0, {}, CLEAN});
     EXPECT_ANSWERING({{L"/?"}, {}, 1, {}, NOTHING});

@@ -40,7 +40,7 @@ TEST_F(DriverPackageTest, AReadOnlyUnicodeInfNamingTheVendorGoesWithItsPnf)
 
     // Show mode on a package is the recorded runs' to hold.
     ASSERT_TRUE(SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_READONLY));
-    Outcome clear = Capture([] { return CleanDriverPackages(1); });
+    Printed clear = Capture([] { return CleanDriverPackages(1); });
     EXPECT_EQ(0u, clear.result);
     EXPECT_EQ(L"Delete file: " + inf + L"\nDelete file: " + pnf + L"\n", clear.out);
     EXPECT_EQ(L"", clear.err);
@@ -58,7 +58,7 @@ TEST_F(DriverPackageTest, OtherTextsAndEmptyFilesAreNotMatched)
     Lock(Inf(L"oem9004.inf"));
 
     for (DWORD mode : {0u, 1u}) {
-        Outcome outcome = Capture([&] { return CleanDriverPackages(mode); });
+        Printed outcome = Capture([&] { return CleanDriverPackages(mode); });
         EXPECT_EQ(0u, outcome.result);
         EXPECT_EQ(L"", outcome.out + outcome.err);
     }
@@ -70,7 +70,7 @@ TEST_F(DriverPackageTest, MissingPnfIsAnnouncedAndTheScanGoesOn)
 {
     MakePackage(L"oem9001", Utf16(VENDOR_INF), false);
     MakePackage(L"oem9002", Utf16(VENDOR_INF));
-    Outcome outcome = Capture([] { return CleanDriverPackages(1); });
+    Printed outcome = Capture([] { return CleanDriverPackages(1); });
     EXPECT_EQ(0u, outcome.result);
     EXPECT_NE(std::wstring::npos, outcome.out.find(L"Delete file: " + Inf(L"oem9001.inf") + L"\nFile not exist: " +
                                                    Inf(L"oem9001.pnf") + L"\n"));
@@ -83,7 +83,7 @@ TEST_F(DriverPackageTest, InfLockedAgainstReadingEndsTheScan)
     MakePackage(L"oem9001", Utf16(VENDOR_INF));
     MakePackage(L"oem9002", Utf16(VENDOR_INF));
     Lock(Inf(L"oem9001.inf"));
-    Outcome outcome = Capture([] { return CleanDriverPackages(1); });
+    Printed outcome = Capture([] { return CleanDriverPackages(1); });
     EXPECT_EQ(ERROR_SHARING_VIOLATION, static_cast<LONG>(outcome.result));
     EXPECT_EQ(std::vector<std::wstring>{L"CreateFile()"}, ReportMessages(outcome.err));
     // The package listed after the locked one was not looked at.
@@ -92,7 +92,7 @@ TEST_F(DriverPackageTest, InfLockedAgainstReadingEndsTheScan)
 
 TEST_F(DriverPackageTest, WithoutAnyOemInfTheSearchFailureIsReported)
 {
-    Outcome outcome = Capture([] { return CleanDriverPackages(0); });
+    Printed outcome = Capture([] { return CleanDriverPackages(0); });
     EXPECT_NE(0u, outcome.result);
     EXPECT_EQ(std::vector<std::wstring>{L"FindFirstFile()"}, ReportMessages(outcome.err));
 }
@@ -108,7 +108,7 @@ TEST_F(DriverPackageTest, InfOf4GiBOrMoreIsNeitherReadNorDeleted)
     data.nFileSizeHigh = 1;
     WCHAR path[MAX_PATH];
     wcscpy(path, inf.c_str());
-    Outcome outcome = Capture([&] { return CleanInfFile(1, path, data); });
+    Printed outcome = Capture([&] { return CleanInfFile(1, path, data); });
     EXPECT_EQ(0u, outcome.result);
     EXPECT_EQ(L"Too large to be a driver package, skipped: " + inf + L"\n", outcome.out);
     EXPECT_TRUE(Exists(inf) && Exists(Inf(L"oem9001.pnf")));

@@ -39,13 +39,6 @@ bool IsHex(const std::wstring &digits)
 
 }  // namespace
 
-Outcome Capture(const std::function<DWORD()> &call)
-{
-    OutputCapture capture;
-    DWORD result = call();
-    return Outcome{result, capture.Out(), capture.Err()};
-}
-
 std::vector<std::wstring> ReportMessages(const std::wstring &err)
 {
     std::vector<std::wstring> messages;

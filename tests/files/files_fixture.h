@@ -4,23 +4,15 @@
 // caller's place in the source, so that a failure points at the test.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "output_capture.h"
 #include "pending_renames.h"
 #include "win32api.h"
 
-struct Outcome {
-    DWORD result;
-    std::wstring out;
-    std::wstring err;
-};
-
-// Runs the call with both console streams captured.
-Outcome Capture(const std::function<DWORD()> &call);
 // The messages of the error reports in err, without their source locations.
 std::vector<std::wstring> ReportMessages(const std::wstring &err);
 

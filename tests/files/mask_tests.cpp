@@ -36,7 +36,7 @@ class MaskTest : public FilesTest {
 TEST_F(MaskTest, ThreeMatchesAreRemovedAndTheRestStays)
 {
     std::wstring expected = ExpectedLines();
-    Outcome outcome = Capture([&] { return DeleteByMask(Mask().c_str(), 1, 0); });
+    Printed outcome = Capture([&] { return DeleteByMask(Mask().c_str(), 1, 0); });
     EXPECT_EQ(0u, outcome.result);
     EXPECT_EQ(expected, outcome.out);
     EXPECT_EQ(L"", outcome.err);
@@ -46,13 +46,13 @@ TEST_F(MaskTest, ThreeMatchesAreRemovedAndTheRestStays)
 TEST_F(MaskTest, NoMatchAndAMissingFolderPrintOnlyTheHeaders)
 {
     std::wstring none = Work(L"VxlnCtrl*.sys");
-    Outcome noMatch = Capture([&] { return DeleteByMask(none.c_str(), 1, 1); });
+    Printed noMatch = Capture([&] { return DeleteByMask(none.c_str(), 1, 1); });
     EXPECT_EQ(0u, noMatch.result);
     EXPECT_EQ(L"Mask is " + none + L"\nDir is " + Work() + L"\\\n", noMatch.out);
     EXPECT_EQ(L"", noMatch.err);
 
     std::wstring missing = Work(L"missing\\vx*.sys");
-    Outcome noFolder = Capture([&] { return DeleteByMask(missing.c_str(), 1, 1); });
+    Printed noFolder = Capture([&] { return DeleteByMask(missing.c_str(), 1, 1); });
     EXPECT_EQ(0u, noFolder.result);
     EXPECT_EQ(L"Mask is " + missing + L"\nDir is " + Work(L"missing\\") + L"\n", noFolder.out);
     EXPECT_EQ(L"", noFolder.err);
@@ -70,7 +70,7 @@ TEST_F(MaskTest, FolderPartThatWouldBeCutIsReportedAndNothingIsTouched)
     ASSERT_TRUE(MoveFileExW(shortFolder.c_str(), folder.c_str(), 0));
     std::wstring mask = folder + L"\\vx*.sys";
 
-    Outcome outcome = Capture([&] { return DeleteByMask(mask.c_str(), 1, 0); });
+    Printed outcome = Capture([&] { return DeleteByMask(mask.c_str(), 1, 0); });
     EXPECT_NE(0u, outcome.result);
     EXPECT_EQ(L"Mask is " + mask + L"\n", outcome.out);
     EXPECT_EQ(std::vector<std::wstring>{L"Path too long, skipped: " + mask}, ReportMessages(outcome.err));

@@ -26,14 +26,14 @@ TEST_F(SimulatedFilesTest, JunctionsAreRemovedAsLinksAndTheirTargetsStay)
     std::wstring linkedFolder = Work(L"Linked");
     ASSERT_TRUE(winsim::MakeJunction(linkedFolder.c_str(), target.c_str()));
 
-    Outcome inside = Capture([&] { return DeleteTreeIfExists(d.c_str(), 1, 0); });
+    Printed inside = Capture([&] { return DeleteTreeIfExists(d.c_str(), 1, 0); });
     EXPECT_EQ(0u, inside.result);
     EXPECT_NE(std::wstring::npos, inside.out.find(L"RecurseWipeTree: " + d + L"\\J\nLink, not followed: " + d +
                                                   L"\\J\nDeleted dir: " + d + L"\\J\n"));
     EXPECT_EQ(std::wstring::npos, inside.out.find(L"keys.dat"));
     EXPECT_FALSE(Exists(d));
 
-    Outcome itself = Capture([&] { return DeleteTreeIfExists(linkedFolder.c_str(), 1, 0); });
+    Printed itself = Capture([&] { return DeleteTreeIfExists(linkedFolder.c_str(), 1, 0); });
     EXPECT_EQ(0u, itself.result);
     EXPECT_EQ(L"Link, not followed: " + linkedFolder + L"\nDeleted dir: " + linkedFolder + L"\n", itself.out);
     EXPECT_FALSE(Exists(linkedFolder));
@@ -49,7 +49,7 @@ TEST_F(SimulatedFilesTest, AfterTheRestartNothingOfATreeWithAFileInUseIsLeft)
     MakeInUse(d + L"\\S\\T\\b.dll");
     MakeFile(d + L"\\S\\csp77.tmp");  // a leftover of an earlier run
 
-    Outcome outcome = Capture([&] { return DeleteTreeIfExists(d.c_str(), 1, 0); });
+    Printed outcome = Capture([&] { return DeleteTreeIfExists(d.c_str(), 1, 0); });
     EXPECT_EQ(0u, outcome.result);
     EXPECT_EQ(1u, TmpNames(Work()).size());
     winsim::CarryOutPendingFileRenames();
@@ -63,7 +63,7 @@ TEST_F(SimulatedFilesTest, FolderHoldingALockedFileIsScheduledUnderItsOwnName)
     MakeFile(d + L"\\vxssl.dll");
     Lock(d + L"\\vxssl.dll");
 
-    Outcome outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
+    Printed outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
     EXPECT_NE(0u, outcome.result);
     EXPECT_NE(std::wstring::npos, outcome.out.find(L"Failed to delete: " + d + L"\\vxssl.dll\n"));
     EXPECT_NE(std::wstring::npos, outcome.out.find(L"Failed to rename " + d +
@@ -85,7 +85,7 @@ TEST_F(SimulatedFilesTest, ReadOnlyFolderIsClearedAndRemoved)
     ASSERT_FALSE(RemoveDirectoryW((d + L"\\S").c_str()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
 
-    Outcome outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
+    Printed outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
     EXPECT_EQ(0u, outcome.result);
     EXPECT_FALSE(Exists(d));
 }
@@ -97,7 +97,7 @@ TEST_F(SimulatedFilesTest, RecordsThatCannotBeMadeAreReportedAndCountAsFailures)
     MakeInUse(d + L"\\b.dll");
     winsim::SetPendingRenameError(ERROR_ACCESS_DENIED);
 
-    Outcome outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
+    Printed outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
     EXPECT_NE(0u, outcome.result);
     EXPECT_NE(std::wstring::npos, outcome.out.find(L"Failed to delete: " + d + L"\\b.dll\n"));
     // The file stays under its temporary name, the folder was moved aside.

@@ -13,13 +13,13 @@ class WipeTreeTest : public FilesTest {};
 TEST_F(WipeTreeTest, DeleteTreeIfExistsIsSilentWithoutATreeAndTakesAFileToo)
 {
     std::wstring d = Work(L"D");
-    Outcome absent = Capture([&] { return DeleteTreeIfExists(d.c_str(), 1, 1); });
+    Printed absent = Capture([&] { return DeleteTreeIfExists(d.c_str(), 1, 1); });
     EXPECT_EQ(0u, absent.result);
     EXPECT_EQ(L"", absent.out + absent.err);
 
     std::wstring file = Work(L"vxcsp.dll");
     MakeFile(file);
-    Outcome oneFile = Capture([&] { return DeleteTreeIfExists(file.c_str(), 1, 0); });
+    Printed oneFile = Capture([&] { return DeleteTreeIfExists(file.c_str(), 1, 0); });
     EXPECT_EQ(0u, oneFile.result);
     EXPECT_EQ(L"Deleted file: " + file + L"\n", oneFile.out);
     EXPECT_FALSE(Exists(file));
@@ -32,7 +32,7 @@ TEST_F(WipeTreeTest, FileInUseAndEveryFolderAboveItAreScheduledAfterTheirContent
     MakeFolder(Work(L"D\\S"));
     MakeInUse(Work(L"D\\S\\b.dll"));
 
-    Outcome outcome = Capture([&] { return DeleteTreeIfExists(Work(L"D").c_str(), 1, 0); });
+    Printed outcome = Capture([&] { return DeleteTreeIfExists(Work(L"D").c_str(), 1, 0); });
     EXPECT_EQ(0u, outcome.result);
     EXPECT_EQ(L"", outcome.err);
     EXPECT_FALSE(Exists(Work(L"D")));
@@ -69,7 +69,7 @@ TEST_F(WipeTreeTest, TmpNamesAreSkippedOnlyWhenBothPartsAreInLowerCase)
     MakeFile(d + L"\\CSP2B.TMP");
     MakeFile(d + L"\\csp.TMP");
 
-    Outcome outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
+    Printed outcome = Capture([&] { return RecurseWipeTree(d.c_str()); });
     EXPECT_EQ(0u, outcome.result);
     EXPECT_NE(std::wstring::npos, outcome.out.find(L"Skip: csp1A.tmp\n"));
     EXPECT_NE(std::wstring::npos, outcome.out.find(L"Skip: oldcsp.tmpx\n"));
@@ -98,7 +98,7 @@ TEST_F(WipeTreeTest, EntryWhosePathWouldNotFitIsReportedAndLeftWhole)
     std::wstring folder = Work(longName);
     ASSERT_TRUE(MoveFileExW(shortFolder.c_str(), folder.c_str(), 0));
 
-    Outcome outcome = Capture([&] { return RecurseWipeTree(folder.c_str()); });
+    Printed outcome = Capture([&] { return RecurseWipeTree(folder.c_str()); });
     EXPECT_NE(0u, outcome.result);
     EXPECT_EQ(std::vector<std::wstring>{L"Path too long, skipped: " + folder + L"\\abcdefghij.dll"},
               ReportMessages(outcome.err));

@@ -88,16 +88,12 @@ void InstallerTest::ListUnder(const Product &upgradeCode, const Product &product
 
 Printed InstallerTest::Remove(const Product &product, DWORD mode, DWORD warn)
 {
-    OutputCapture capture;
-    DWORD result = RemoveProduct(product.code.c_str(), mode, warn);
-    return Printed{result, capture.Out(), capture.Err()};
+    return Capture([&] { return RemoveProduct(product.code.c_str(), mode, warn); });
 }
 
 Printed InstallerTest::RemoveByUpgrade(const Product &upgradeCode, DWORD mode, DWORD warn)
 {
-    OutputCapture capture;
-    DWORD result = RemoveByUpgradeCode(upgradeCode.code.c_str(), mode, warn);
-    return Printed{result, capture.Out(), capture.Err()};
+    return Capture([&] { return RemoveByUpgradeCode(upgradeCode.code.c_str(), mode, warn); });
 }
 
 void InstallerTest::VerifyInstallation(const char *file, int line, const Product &product,

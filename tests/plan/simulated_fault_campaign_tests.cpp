@@ -14,9 +14,6 @@
 #include <winsim/control.h>
 
 #include "driver/process_state.h"
-#include "installed_family.h"
-#include "registry_helpers.h"
-#include "test_machine.h"
 #include "whole_run.h"
 
 namespace {
@@ -63,27 +60,17 @@ bool IsSharedValue(const std::wstring &line)
     return false;
 }
 
-void Install(bool withProducts)
-{
-    StartFreshMachine();
-    winsim::SetMachineKind(winsim::MachineKind::Windows64);
-    EnableTakeOwnership();
-    InstallBystanders();
-    if (withProducts)
-        InstallProductFamily();
-}
-
 }  // namespace
 
 TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRunCleans)
 {
-    Install(false);
+    InstallMachine(winsim::MachineKind::Windows64, false);
     const std::wstring clean = winsim::ExportRegistry();
     const auto cleanKeys = ExportedKeys(clean);
     const auto cleanFiles = DriveC();
 
     // How many calls of each kind a whole remove run makes.
-    Install(true);
+    InstallMachine(winsim::MachineKind::Windows64);
     std::map<std::string, unsigned> before, calls;
     for (const Fault &kind : kinds)
         before[kind.function] = winsim::CallCount(kind.function);
@@ -99,7 +86,7 @@ TEST(SimulatedFaultCampaign, NoFailureLosesABystanderOrHidesResidueAndASecondRun
     for (unsigned i = 0; i < FAULTS; ++i) {
         const Fault &kind = kinds[i % (sizeof kinds / sizeof kinds[0])];
         unsigned nth = 1 + (i * 7919u) % calls[kind.function];
-        Install(true);
+        InstallMachine(winsim::MachineKind::Windows64);
         winsim::FailCall(kind.function, winsim::CallCount(kind.function) + nth, kind.code);
         Outcome run = RunVxclean({L"-clear"});
         ++tried;

@@ -10,8 +10,6 @@
 #include <winsim/control.h>
 
 #include "driver/process_state.h"
-#include "installed_family.h"
-#include "registry_helpers.h"
 #include "test_machine.h"
 #include "untidy_strings.h"
 #include "whole_run.h"
@@ -28,35 +26,15 @@ Machine Snapshot()
     return Machine{winsim::ExportRegistry(), DriveC()};
 }
 
-class InstalledMachineTest : public testing::TestWithParam<winsim::MachineKind> {
-  protected:
-    void Start()
-    {
-        StartFreshMachine();
-        winsim::SetMachineKind(GetParam());
-        EnableTakeOwnership();
-    }
-    // The machine as it should be once the products are gone.
-    Machine Clean()
-    {
-        Start();
-        InstallBystanders();
-        return Snapshot();
-    }
-    void Install()
-    {
-        Start();
-        InstallBystanders();
-        InstallProductFamily();
-    }
-};
+class InstalledMachineTest : public testing::TestWithParam<winsim::MachineKind> {};
 
 }  // namespace
 
 TEST_P(InstalledMachineTest, RemovingLeavesExactlyTheMachineWithoutTheProducts)
 {
-    Machine clean = Clean();
-    Install();
+    InstallMachine(GetParam(), false);
+    Machine clean = Snapshot();
+    InstallMachine(GetParam());
     EXPECT_EQ(0u, RunVxclean({L"-clear"}).status);
     Machine after = Snapshot();
     EXPECT_TRUE(clean.files == after.files);
@@ -74,14 +52,15 @@ TEST_P(InstalledMachineTest, RemovingLeavesExactlyTheMachineWithoutTheProducts)
 // machine that has it exported, loaded fresh, exports the same again.
 TEST_P(InstalledMachineTest, StringsThatAreNoWellFormedTextLeaveARunWithTheirBytes)
 {
-    Install();
+    InstallMachine(GetParam());
     std::wstring reason;
     ASSERT_TRUE(winsim::ImportRegistry(UntidyStringsFile(), &reason));
     EXPECT_EQ(0u, RunVxclean({L"-clear"}).status);
     std::wstring after = winsim::ExportRegistry();
     EXPECT_EQ(std::vector<std::wstring>(), MissingUntidyLines(after));
 
-    Start();
+    StartFreshMachine();
+    winsim::SetMachineKind(GetParam());
     ASSERT_TRUE(winsim::ImportRegistry(after, &reason));
     EXPECT_TRUE(after == winsim::ExportRegistry());
 }

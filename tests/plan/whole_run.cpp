@@ -12,7 +12,20 @@
 #include "driver/install_command.h"
 #include "driver/process_state.h"
 #include "driver/wgetopt.h"
+#include "installed_family.h"
 #include "output_capture.h"
+#include "registry_helpers.h"
+#include "test_machine.h"
+
+void InstallMachine(winsim::MachineKind kind, bool withProducts)
+{
+    StartFreshMachine();
+    winsim::SetMachineKind(kind);
+    EnableTakeOwnership();
+    InstallBystanders();
+    if (withProducts)
+        InstallProductFamily();
+}
 
 Outcome RunVxclean(std::initializer_list<const wchar_t *> options)
 {

@@ -7,6 +7,8 @@
 #include <set>
 #include <string>
 
+#include <winsim/control.h>
+
 #include "win32api.h"
 
 struct Outcome {
@@ -14,6 +16,10 @@ struct Outcome {
     std::wstring out;
     std::wstring err;
 };
+
+// A fresh machine of that kind with the bystanders and, unless told, the
+// product family; the take-ownership privilege enabled, as a run enables it.
+void InstallMachine(winsim::MachineKind kind, bool withProducts = true);
 
 // The install command with these options, as the entry would call it.
 Outcome RunVxclean(std::initializer_list<const wchar_t *> options);

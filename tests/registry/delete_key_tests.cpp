@@ -1,4 +1,7 @@
+#include <functional>
+
 #include "driver/process_state.h"
+#include "registry/registry.h"
 #include "registry_fixture.h"
 
 typedef RegistryTest DeleteKeyTest;
@@ -29,32 +32,39 @@ TEST_F(DeleteKeyTest, ATopKeyThatCannotBeReadIsSkipped)
     verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Closed");
 }
 
+// Whatever removes it, a key or value under SYSTEM needs a restart: the path
+// deleted or searched from decides, and below the start of a search a key
+// whose name holds "System"; show mode removes nothing and needs none.
 TEST_F(DeleteKeyTest, RemovalsUnderSystemNeedARestartOthersDoNot)
 {
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\Soft");
-    Delete(HKEY_LOCAL_MACHINE, T + L"\\Soft", 1, 0);
-    EXPECT_EQ(0, RebootNeeded);
-
-    add_key(HKEY_LOCAL_MACHINE, S + L"\\Service");
-    Delete(HKEY_LOCAL_MACHINE, L"system\\VxTest\\Service", 0, 0);
-    EXPECT_EQ(0, RebootNeeded) << "show mode removes nothing";
-    Delete(HKEY_LOCAL_MACHINE, L"system\\VxTest\\Service", 1, 0);
-    EXPECT_EQ(1, RebootNeeded);
+    const struct {
+        std::wstring made;  // a key with the value "vxtls"
+        std::function<DWORD()> removal;
+        int restart;
+    } removals[] = {
+        {T + L"\\Soft", [&] { return DeleteKey(HKEY_LOCAL_MACHINE, (T + L"\\Soft").c_str(), 1, 0); }, 0},
+        {S + L"\\Service", [] { return DeleteKey(HKEY_LOCAL_MACHINE, L"system\\VxTest\\Service", 0, 0); }, 0},
+        {S + L"\\Service", [] { return DeleteKey(HKEY_LOCAL_MACHINE, L"system\\VxTest\\Service", 1, 0); }, 1},
+        {T + L"\\Svc", [&] { return DeleteValuesByName(HKEY_LOCAL_MACHINE, (T + L"\\Svc").c_str(), L"vxtls", 1, 0); },
+         0},
+        {S + L"\\Svc", [] { return DeleteValuesByName(HKEY_LOCAL_MACHINE, L"system\\VxTest\\Svc", L"vxtls", 1, 0); },
+         1},
+        {S + L"\\Tree\\VexaLune", [&] { return WipeMatchingKeys((S + L"\\Tree").c_str(), L"VexaLune", nullptr, 1, 0); },
+         0},
+        {S + L"\\Tree\\SystemVexaLune",
+         [&] { return WipeMatchingKeys((S + L"\\Tree").c_str(), L"VexaLune", nullptr, 1, 0); }, 1},
+        {S + L"\\VexaLune", [&] { return WipeMatchingKeys((S + L"\\VexaLune").c_str(), L"VexaLune", nullptr, 1, 0); },
+         1},
+    };
+    for (const auto &removal : removals) {
+        add_sz(HKEY_LOCAL_MACHINE, removal.made, L"vxtls", L"x");
+        RebootNeeded = 0;
+        Printed printed = Capture(removal.removal);
+        EXPECT_EQ(0u, printed.result) << printed.err;
+        EXPECT_EQ(removal.restart, RebootNeeded) << &removal - removals;
+    }
     verify_key_nonexist(HKEY_LOCAL_MACHINE, S + L"\\Service");
-}
-
-TEST_F(DeleteKeyTest, ABrokenLinkGoesInClearModeAndStaysInShowMode)
-{
-    add_link(T + L"\\Broken", T + L"\\Gone");
-    Printed shown = Delete(HKEY_LOCAL_MACHINE, T + L"\\Broken", 0, 1);
-    EXPECT_EQ(0u, shown.result);
-    EXPECT_EQ(L"\n", shown.out);
-    verify_link(T + L"\\Broken");
-
-    Printed cleared = Delete(HKEY_LOCAL_MACHINE, T + L"\\Broken", 1, 0);
-    EXPECT_EQ(0u, cleared.result);
-    EXPECT_EQ(L"\n", cleared.out);
-    verify_link_nonexist(T + L"\\Broken");
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, S + L"\\Tree\\VexaLune");
 }
 
 // Under HKEY_CURRENT_USER and HKEY_CLASSES_ROOT the paths name no key: the
@@ -95,15 +105,25 @@ TEST_F(DeleteKeyTest, APlantedLinkGoesAndItsTargetStaysAsItWas)
     verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Bystander\\Child");
 }
 
-TEST_F(DeleteKeyTest, ALinkAsTheKeyToDeleteGoesItselfOnly)
+// A link as the key to delete, broken or not, stays in show mode and goes
+// itself in clear mode; its target stays as it was.
+TEST_F(DeleteKeyTest, ALinkAsTheKeyToDeleteGoesItselfOnlyInClearMode)
 {
     add_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me");
     std::vector<BYTE> bystander = KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander");
-    add_link(T + L"\\Vexa Lune", T + L"\\Bystander");
-
-    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vexa Lune", 1, 0);
-    EXPECT_EQ(0u, printed.result);
-    verify_link_nonexist(T + L"\\Vexa Lune");
+    for (const wchar_t *target : {L"\\Gone", L"\\Bystander"}) {
+        add_link(T + L"\\Vexa Lune", T + target);
+        Printed shown = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vexa Lune", 0, 1);
+        verify_link(T + L"\\Vexa Lune");
+        Printed cleared = Delete(HKEY_LOCAL_MACHINE, T + L"\\Vexa Lune", 1, 0);
+        verify_link_nonexist(T + L"\\Vexa Lune");
+        EXPECT_EQ(0u, cleared.result);
+        // A broken link shows nothing; one that leads somewhere shows its target.
+        if (target == std::wstring(L"\\Gone")) {
+            EXPECT_EQ(0u, shown.result);
+            EXPECT_EQ(L"\n\n", shown.out + cleared.out);
+        }
+    }
     verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me");
     EXPECT_EQ(bystander, KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander"));
 }

@@ -9,9 +9,7 @@ class DeleteValuesTest : public RegistryTest {
   protected:
     Printed DeleteValues(const std::wstring &path, const wchar_t *pattern, DWORD mode, DWORD warn)
     {
-        OutputCapture capture;
-        DWORD result = DeleteValuesByName(HKEY_LOCAL_MACHINE, path.c_str(), pattern, mode, warn);
-        return Printed{result, capture.Out(), capture.Err()};
+        return Capture([&] { return DeleteValuesByName(HKEY_LOCAL_MACHINE, path.c_str(), pattern, mode, warn); });
     }
 };
 
@@ -51,14 +49,4 @@ TEST_F(DeleteValuesTest, NoMatchAndNoKeyAreNotFailures)
     Printed absent = DeleteValues(T + L"\\Absent", L"vxcpl", 1, 1);
     EXPECT_EQ(0u, absent.result);
     EXPECT_EQ(L"Searching for ValName: " + T + L"\\Absent\\*vxcpl*\nKey not exist: " + T + L"\\Absent\n\n", absent.out);
-}
-
-TEST_F(DeleteValuesTest, DeletionsUnderSystemNeedARestart)
-{
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Svc", L"vxtls", L"x");
-    DeleteValues(T + L"\\Svc", L"vxtls", 1, 0);
-    EXPECT_EQ(0, RebootNeeded);
-    add_sz(HKEY_LOCAL_MACHINE, S + L"\\Svc", L"vxtls", L"x");
-    DeleteValues(L"system\\VxTest\\Svc", L"vxtls", 1, 0);
-    EXPECT_EQ(1, RebootNeeded);
 }

@@ -22,16 +22,12 @@ void RegistryTest::TearDown()
 
 Printed RegistryTest::Delete(HKEY root, const std::wstring &path, DWORD mode, DWORD warn)
 {
-    OutputCapture capture;
-    DWORD result = DeleteKey(root, path.c_str(), mode, warn);
-    return Printed{result, capture.Out(), capture.Err()};
+    return Capture([&] { return DeleteKey(root, path.c_str(), mode, warn); });
 }
 
 Printed RegistryTest::TakeOver(HKEY parent, const std::wstring &path)
 {
-    OutputCapture capture;
-    DWORD result = ChangeRight(parent, path.c_str());
-    return Printed{result, capture.Out(), capture.Err()};
+    return Capture([&] { return ChangeRight(parent, path.c_str()); });
 }
 
 bool HasReport(const std::wstring &err, const std::wstring &message, DWORD code)

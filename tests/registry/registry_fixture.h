@@ -7,13 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "output_capture.h"
 #include "registry_helpers.h"
-
-struct Printed {
-    DWORD result;
-    std::wstring out;
-    std::wstring err;
-};
 
 class RegistryTest : public testing::Test {
   protected:

@@ -4,9 +4,7 @@
 // deletions that fail on cue.
 #include <winsim/control.h>
 
-#include "driver/install_command.h"
 #include "driver/process_state.h"
-#include "driver/wgetopt.h"
 #include "output_capture.h"
 #include "registry/registry.h"
 #include "registry_fixture.h"
@@ -46,23 +44,6 @@ TEST_F(SimulatedRegistryTest, The64BitPassWorksOnlyThe64BitView)
     RegViewFlag = 0;
     EXPECT_EQ(0u, Delete(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", 1, 0).result);
     verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_32KEY);
-}
-
-TEST_F(SimulatedRegistryTest, DelkeysAloneDeletesTheSettingsKeyFromBothViews)
-{
-    UseWindows64();
-    AddTwins(L"SOFTWARE\\Vexa Lune");
-    add_sz(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune Other", L"keep", L"x", KEY_WOW64_64KEY);
-    const wchar_t *argv[] = {L"vxclean", L"-delkeys"};
-    woptind = 0;
-    ProgramName = argv[0];
-    OutputCapture capture;
-    EXPECT_EQ(0u, InstallCommand(2, argv));
-    capture.Stop();
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_64KEY);
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune", KEY_WOW64_32KEY);
-    verify_key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune Other", KEY_WOW64_64KEY);
-    EXPECT_EQ(0, RebootNeeded);
 }
 
 TEST_F(SimulatedRegistryTest, WithoutTheTakeOwnershipPrivilegeAShutKeyIsReportedAndLeft)

@@ -90,9 +90,7 @@ void RepairTest::TearDown()
 
 Printed RepairTest::Run(DWORD (*operation)(DWORD, DWORD), DWORD mode, DWORD warn)
 {
-    OutputCapture capture;
-    DWORD result = operation(mode, warn);
-    return Printed{result, capture.Out(), capture.Err()};
+    return Capture([&] { return operation(mode, warn); });
 }
 
 void RepairTest::SetPackages(const std::vector<BYTE> &data, DWORD type)

@@ -44,7 +44,7 @@ class ReportTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(ReportTest, AccessDeniedShowsLocationMessageNumberAndText)
+TEST_F(ReportTest, AReportShowsLocationMessageNumberAndText)
 {
     Report report = ReportCode(ERROR_ACCESS_DENIED, L"SOFTWARE\\Vexa Lune");
     EXPECT_EQ(5u, report.result);
@@ -57,6 +57,11 @@ TEST_F(ReportTest, AccessDeniedShowsLocationMessageNumberAndText)
     // The system's text follows, with a line break of its own and one more.
     EXPECT_GT(report.err.size(), OwnLines(report.err, 3).size() + 2);
     EXPECT_EQ(L"\n\n", report.err.substr(report.err.size() - 2));
+
+    // A code that looks negative prints as Windows' LONG would.
+    report = ReportCode(0x80070005u, L"k");
+    EXPECT_EQ(0x80070005u, report.result);
+    EXPECT_NE(std::wstring::npos, report.err.find(L"Error number 0x80070005 (-2147024891).\n"));
 }
 
 TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
@@ -66,13 +71,6 @@ TEST_F(ReportTest, ReportLastErrorReportsTheCodeSetBeforeIt)
     EXPECT_EQ(32u, ReportLastError(SOURCE_INSTALL, 1, REPORT_ALL, "Can not delete %S (%d)", L"C:\\x.dll", 3));
     EXPECT_NE(std::wstring::npos,
               capture.Err().find(L"install:1:Can not delete C:\\x.dll (3)\nError number 0x20 (32).\n"));
-}
-
-TEST_F(ReportTest, NegativeLookingCodesPrintAsWindowsLongs)
-{
-    Report report = ReportCode(0x80070005u, L"k");
-    EXPECT_EQ(0x80070005u, report.result);
-    EXPECT_NE(std::wstring::npos, report.err.find(L"Error number 0x80070005 (-2147024891).\n"));
 }
 
 // Code 5 has a system text, so each flag is seen by what it adds.

@@ -117,3 +117,10 @@ const std::string &OutputCapture::OutBytes()
     Stop();
     return out_.bytes;
 }
+
+Printed Capture(const std::function<DWORD()> &call)
+{
+    OutputCapture capture;
+    DWORD result = call();
+    return Printed{result, capture.Out(), capture.Err()};
+}

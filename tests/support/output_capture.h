@@ -3,7 +3,20 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
+
+#include "win32api.h"
+
+// What a call returned, and what it printed on each stream.
+struct Printed {
+    DWORD result;
+    std::wstring out;
+    std::wstring err;
+};
+
+// Runs the call with both console streams captured.
+Printed Capture(const std::function<DWORD()> &call);
 
 class OutputCapture {
   public:

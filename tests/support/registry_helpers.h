@@ -29,28 +29,28 @@ void add_link_(const char *file, int line, const std::wstring &path, const std::
 // Owner Administrators, and a DACL that refuses everyone everything.
 void deny_everyone_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);
 
-void verify_key_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);
-void verify_key_nonexist_(const char *file, int line, HKEY root, const std::wstring &path, REGSAM view = 0);
-void verify_link_(const char *file, int line, const std::wstring &path);
-void verify_link_nonexist_(const char *file, int line, const std::wstring &path);
+// Whether opening the key for reading gives the status expected: the key
+// is there, is gone, or refuses reading.
+void verify_open_(const char *file, int line, LONG expected, HKEY root, const std::wstring &path, REGSAM view = 0);
+// Whether a link is at path (opened as a link), or nothing is.
+void verify_link_open_(const char *file, int line, const std::wstring &path, bool link);
 void verify_reg_(const char *file, int line, HKEY root, const std::wstring &path, const std::wstring &name, DWORD type,
                  const std::vector<BYTE> &data, REGSAM view = 0);
 void verify_sz_(const char *file, int line, HKEY root, const std::wstring &path, const std::wstring &name,
                 const std::wstring &text, REGSAM view = 0);
-void verify_open_denied_(const char *file, int line, HKEY root, const std::wstring &path);
 
 #define add_key(...) add_key_(__FILE__, __LINE__, __VA_ARGS__)
 #define add_value(...) add_value_(__FILE__, __LINE__, __VA_ARGS__)
 #define add_sz(...) add_sz_(__FILE__, __LINE__, __VA_ARGS__)
 #define add_link(...) add_link_(__FILE__, __LINE__, __VA_ARGS__)
 #define deny_everyone(...) deny_everyone_(__FILE__, __LINE__, __VA_ARGS__)
-#define verify_key(...) verify_key_(__FILE__, __LINE__, __VA_ARGS__)
-#define verify_key_nonexist(...) verify_key_nonexist_(__FILE__, __LINE__, __VA_ARGS__)
-#define verify_link(...) verify_link_(__FILE__, __LINE__, __VA_ARGS__)
-#define verify_link_nonexist(...) verify_link_nonexist_(__FILE__, __LINE__, __VA_ARGS__)
+#define verify_key(...) verify_open_(__FILE__, __LINE__, ERROR_SUCCESS, __VA_ARGS__)
+#define verify_key_nonexist(...) verify_open_(__FILE__, __LINE__, ERROR_FILE_NOT_FOUND, __VA_ARGS__)
+#define verify_open_denied(...) verify_open_(__FILE__, __LINE__, ERROR_ACCESS_DENIED, __VA_ARGS__)
+#define verify_link(path) verify_link_open_(__FILE__, __LINE__, path, true)
+#define verify_link_nonexist(path) verify_link_open_(__FILE__, __LINE__, path, false)
 #define verify_reg(...) verify_reg_(__FILE__, __LINE__, __VA_ARGS__)
 #define verify_sz(...) verify_sz_(__FILE__, __LINE__, __VA_ARGS__)
-#define verify_open_denied(...) verify_open_denied_(__FILE__, __LINE__, __VA_ARGS__)
 
 // The key's owner and DACL as a self-relative descriptor; empty when unreadable.
 std::vector<BYTE> KeySecurity(HKEY root, const std::wstring &path);

@@ -67,22 +67,6 @@ TEST_F(WinsimRegistryTest, SubkeysSortAfterFoldingToUpperCaseValuesStayInCreatio
     RegCloseKey(key);
 }
 
-TEST_F(WinsimRegistryTest, EnumerationSlidesOverDeletedItemsAndEndsWith259)
-{
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\a");
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\b\\child");
-    HKEY key = Open(T);
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyW(key, L"b")) << "a key with subkeys stays";
-    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(key, L"a"));
-    wchar_t name[16];
-    DWORD length = 16;
-    EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_STREQ(L"b", name);
-    length = 16;
-    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyExW(key, 1, name, &length, nullptr, nullptr, nullptr, nullptr));
-    RegCloseKey(key);
-}
-
 TEST_F(WinsimRegistryTest, KeyNamesStopAt255Characters)
 {
     HKEY key;
@@ -146,45 +130,6 @@ TEST_F(WinsimRegistryTest, TheClassesRootShowsTheUsersClassesOverTheMachines)
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_CLASSES_ROOT, L"CLSID\\{1}\\InprocServer32"));
     verify_sz(HKEY_CLASSES_ROOT, L"CLSID\\{1}\\InprocServer32", L"", L"machine.dll");
     verify_key(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\{1}");
-}
-
-TEST_F(WinsimRegistryTest, LinksAreFollowedUnlessOpenedAsLinks)
-{
-    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Target", L"v", L"x");
-    add_link(T + L"\\Link", T + L"\\Target");
-    verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Link", L"v", L"x");
-    verify_link(T + L"\\Link");
-    add_link(T + L"\\Broken", T + L"\\Gone");
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Broken");
-
-    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_LOCAL_MACHINE, (T + L"\\Link").c_str()));
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Target");
-    verify_link(T + L"\\Link");
-
-    typedef LONG(WINAPI * ZwDeleteKeyFunction)(HANDLE);
-    ZwDeleteKeyFunction zwDeleteKey = reinterpret_cast<ZwDeleteKeyFunction>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll"), "ZwDeleteKey")));
-    HKEY link = Open(T + L"\\Link", REG_OPTION_OPEN_LINK);
-    EXPECT_EQ(0, zwDeleteKey(link));
-    EXPECT_EQ(ERROR_KEY_DELETED, RegDeleteValueW(link, L"SymbolicLinkValue"));
-    RegCloseKey(link);
-    verify_link_nonexist(T + L"\\Link");
-}
-
-TEST_F(WinsimRegistryTest, TheDaclDecidesTheOwnerKeepsReadControlAndWriteDac)
-{
-    add_key(HKEY_LOCAL_MACHINE, T + L"\\Shut\\Inside");
-    deny_everyone(HKEY_LOCAL_MACHINE, T + L"\\Shut");
-    verify_open_denied(HKEY_LOCAL_MACHINE, T + L"\\Shut");
-    HKEY key;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Shut").c_str(), 0, READ_CONTROL | WRITE_DAC, &key));
-    RegCloseKey(key);
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Shut").c_str(), 0, WRITE_OWNER, &key));
-    EnableTakeOwnership();
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Shut").c_str(), 0, WRITE_OWNER, &key));
-    RegCloseKey(key);
-    verify_key(HKEY_LOCAL_MACHINE, T + L"\\Shut\\Inside");
 }
 
 TEST_F(WinsimRegistryTest, NewSubkeysInheritExactlyTheInheritableEntries)
