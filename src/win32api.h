@@ -14,6 +14,8 @@
 #include <shlwapi.h>
 
 #include <aclapi.h>
+// UNLEN
+#include <lmcons.h>
 #include <objbase.h>
 // ConvertSecurityDescriptorToStringSecurityDescriptorW
 #include <sddl.h>

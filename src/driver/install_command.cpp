@@ -7,6 +7,7 @@
 #include "record/record.h"
 #include "registry/registry.h"
 #include "report/report.h"
+#include "report/tally.h"
 
 namespace {
 
@@ -36,23 +37,30 @@ DWORD RunPasses(DWORD dwCommands, DWORD fWarn)
     return result;
 }
 
+// The vendor's settings key holds the users' private keys: the record keeps
+// none of their data.
 DWORD DeleteSettingsKey(DWORD fWarn)
 {
     DWORD result = 0;
+    KeepPrivateKeysOut(TRUE);
     if (IsWow64()) {
         RegViewFlag = KEY_WOW64_64KEY;
         result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, MODE_REMOVE, fWarn);
         RegViewFlag = 0;
     }
     result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, MODE_REMOVE, fWarn);
+    KeepPrivateKeysOut(FALSE);
     return result;
 }
 
-// The privilege, the passes over both views, the settings key and the restart.
-DWORD RunCommands(DWORD dwCommands, DWORD fWarn, DWORD fReboot, DWORD fFromWindow)
+// The privilege, the passes over both views and the settings key; whether a
+// restart is to be asked once the run's record is finished.
+DWORD RunCommands(DWORD dwCommands, DWORD fWarn, DWORD fReboot, DWORD fFromWindow, RestartPlan *lpRestart)
 {
+    *lpRestart = RESTART_NONE;
+    DWORD failures = TallyOf(TALLY_FAILURES);
     if (GetPriveleges() != 0)
-        return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "GetPriveleges() fail");
+        return ReportStepFailure(failures, SOURCE_INSTALL, __LINE__, "GetPriveleges() fail");
 
     DWORD result = 0;
     if (IsWow64()) {
@@ -65,8 +73,15 @@ DWORD RunCommands(DWORD dwCommands, DWORD fWarn, DWORD fReboot, DWORD fFromWindo
     if (dwCommands & COMMAND_DELKEYS)
         result |= DeleteSettingsKey(fWarn);
 
-    if ((fReboot || (RebootNeeded && fFromWindow)) && RestartComputer() == 0)
-        result |= 1;
+    if (fReboot || (RebootNeeded && fFromWindow)) {
+        // Without the shutdown privilege the restart cannot even be asked.
+        if (CanRestart()) {
+            *lpRestart = RESTART_AFTER_SUMMARY;
+        } else {
+            *lpRestart = RESTART_IMPOSSIBLE;
+            result |= 1;
+        }
+    }
     return result;
 }
 
@@ -113,7 +128,12 @@ DWORD InstallCommand(int argc, const wchar_t **argv)
     }
 
     StartRecord((dwCommands & (COMMAND_CLEAR | COMMAND_DELKEYS)) != 0);
-    DWORD result = RunCommands(dwCommands, fWarn, fReboot, fFromWindow);
-    FinishRecord(result);
+    RestartPlan restart;
+    DWORD result = RunCommands(dwCommands, fWarn, fReboot, fFromWindow, &restart);
+    // The record is whole before the restart is asked: once Windows shuts
+    // down, the process may not get to write anything more.
+    FinishRecord(result, restart);
+    if (restart == RESTART_AFTER_SUMMARY && RestartComputer() == 0)
+        result |= 1;
     return result;
 }

@@ -8,15 +8,17 @@ const wchar_t RESTART_CAPTION[] = L"Предупреждение";
 const DWORD RESTART_REASON =
     SHTDN_REASON_FLAG_PLANNED | SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_MAINTENANCE;
 
-bool EnableShutdownPrivilege()
+}  // namespace
+
+BOOL CanRestart()
 {
     HANDLE token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-        return false;
+        return FALSE;
     TOKEN_PRIVILEGES privileges;
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    bool enabled = false;
+    BOOL enabled = FALSE;
     if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) {
         AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
         // ERROR_NOT_ALL_ASSIGNED here means the token does not hold it.
@@ -26,11 +28,9 @@ bool EnableShutdownPrivilege()
     return enabled;
 }
 
-}  // namespace
-
 DWORD RestartComputer()
 {
-    if (!EnableShutdownPrivilege())
+    if (!CanRestart())
         return 0;
     if (MessageBoxW(nullptr, RESTART_TEXT, RESTART_CAPTION, MB_YESNO) != IDYES)
         return 1;

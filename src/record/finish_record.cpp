@@ -9,6 +9,8 @@
 
 namespace {
 
+const wchar_t CONTINUATION[] = L"\n                            ";
+
 void AddLine(std::wstring *text, const wchar_t *label, const std::wstring &what)
 {
     wchar_t padded[64];
@@ -16,11 +18,16 @@ void AddLine(std::wstring *text, const wchar_t *label, const std::wstring &what)
     *text += padded + what + L"\n";
 }
 
-void AddCount(std::wstring *text, const wchar_t *label, TallyItem item)
+std::wstring Number(DWORD number)
 {
-    wchar_t number[16];
-    swprintf(number, 16, L"%lu", static_cast<unsigned long>(TallyOf(item)));
-    AddLine(text, label, number);
+    wchar_t text[16];
+    swprintf(text, 16, L"%lu", static_cast<unsigned long>(number));
+    return text;
+}
+
+void AddCount(std::wstring *text, const wchar_t *label, TallyItem item, const wchar_t *what = L"")
+{
+    AddLine(text, label, Number(TallyOf(item)) + what);
 }
 
 std::wstring UndoState()
@@ -31,31 +38,45 @@ std::wstring UndoState()
     if (!TheRecord.writeFailure.empty())
         state = L"INCOMPLETE: writing it failed (" + TheRecord.writeFailure +
                 L"); nothing the run removed after that is in it";
-    if (TheRecord.dwMissing) {
-        wchar_t number[16];
-        swprintf(number, 16, L"%lu", static_cast<unsigned long>(TheRecord.dwMissing));
-        state += (state.empty() ? L"INCOMPLETE: " : L"; ") + std::wstring(number) +
-                 L" entries could not be read, the first: " + TheRecord.missing;
-    }
-    return state.empty() ? L"complete" : state;
+    if (TheRecord.dwMissing)
+        state += (state.empty() ? L"INCOMPLETE: " : L"; ") + std::wstring(L"it lacks ") +
+                 Number(TheRecord.dwMissing) + L" entries (each named in the log as \"Not in the undo file\"), " +
+                 CONTINUATION + L"the first: " + TheRecord.missing;
+    if (!state.empty())
+        return state;
+    return std::wstring(L"complete: importing it gives back every registry key and value the run") + CONTINUATION +
+           L"deleted or changed; links, owners and DACLs of keys, and files are" + CONTINUATION +
+           L"listed in it as comments only";
 }
 
-std::wstring Summary(DWORD dwStatus)
+std::wstring RestartState(RestartPlan restart)
+{
+    std::wstring needed = RebootNeeded || TallyOf(TALLY_AT_RESTART) ? L"yes" : L"no";
+    if (restart == RESTART_AFTER_SUMMARY)
+        return needed + L"; the restart is asked after this summary (if Windows refuses it," + CONTINUATION +
+               L"the exit status gains 1)";
+    if (restart == RESTART_IMPOSSIBLE)
+        return needed + L"; the restart cannot be asked: the shutdown privilege is not held";
+    return needed;
+}
+
+std::wstring Summary(DWORD dwStatus, RestartPlan restart)
 {
     std::wstring text = L"Summary of the run\n";
-    AddCount(&text, L"Registry keys removed:", TALLY_KEYS);
-    AddCount(&text, L"Registry values removed:", TALLY_VALUES);
-    AddCount(&text, L"Multi-strings repaired:", TALLY_MULTI_STRINGS);
+    AddCount(&text, L"Registry keys removed:", TALLY_KEYS, L" (subkeys and links included)");
+    AddLine(&text, L"Registry values removed:",
+            Number(TallyOf(TALLY_VALUES_IN_KEYS) + TallyOf(TALLY_VALUES)) + L" (" +
+                Number(TallyOf(TALLY_VALUES_IN_KEYS)) + L" with their keys, " + Number(TallyOf(TALLY_VALUES)) +
+                L" on their own)");
+    AddCount(&text, L"Shared lists repaired:", TALLY_MULTI_STRINGS);
     AddCount(&text, L"Files deleted:", TALLY_FILES);
     AddCount(&text, L"Folders deleted:", TALLY_FOLDERS);
     AddCount(&text, L"Driver packages removed:", TALLY_DRIVER_PACKAGES);
-    AddCount(&text, L"Waiting for a restart:", TALLY_AT_RESTART);
-    AddLine(&text, L"Restart needed:", RebootNeeded || TallyOf(TALLY_AT_RESTART) ? L"yes" : L"no");
-    AddCount(&text, L"Failures reported:", TALLY_FAILURES);
+    AddCount(&text, L"Waiting for a restart:", TALLY_AT_RESTART, L" files and folders");
+    AddLine(&text, L"Restart needed:", RestartState(restart));
+    AddCount(&text, L"Failures:", TALLY_FAILURES);
     AddCount(&text, L"Residue reported (warn):", TALLY_RESIDUE);
-    wchar_t status[16];
-    swprintf(status, 16, L"%lu", static_cast<unsigned long>(dwStatus));
-    AddLine(&text, L"Exit status:", status);
+    AddLine(&text, L"Exit status:", Number(dwStatus));
     if (!TheRecord.fKept) {
         AddLine(&text, L"Record of this run:", L"none, a report run changes nothing");
         return text;
@@ -90,23 +111,20 @@ void CloseLog()
 
 }  // namespace
 
-void FinishRecord(DWORD dwStatus)
+void FinishRecord(DWORD dwStatus, RestartPlan restart)
 {
     if (TheRecord.fUndoOpen) {
         if (!CloseTextFile(&TheRecord.undo))
             TheRecord.writeFailure = ErrorText(TheRecord.undo.error);
         TheRecord.fUndoOpen = FALSE;
     }
-    std::wstring summary = Summary(dwStatus);
+    std::wstring summary = Summary(dwStatus, restart);
     if (!TheRecord.folder.empty()) {
         std::wstring problem = TheRecord.logProblem;
         WriteSummaryFile(summary);
         if (TheRecord.logProblem != problem)
-            summary = Summary(dwStatus);
+            summary = Summary(dwStatus, restart);
     }
     PrintOut(L"\n%ls", summary.c_str());
     CloseLog();
-    if (TheRecord.ntdll)
-        FreeLibrary(TheRecord.ntdll);
-    TheRecord.ntdll = nullptr;
 }

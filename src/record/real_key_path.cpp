@@ -6,32 +6,50 @@
 
 namespace {
 
+typedef LONG(WINAPI *NtQueryKeyFunction)(HANDLE, int, PVOID, ULONG, PULONG);
+
 const int KEY_NAME_INFORMATION_CLASS = 3;
 const LONG STATUS_BUFFER_OVERFLOW_CODE = static_cast<LONG>(0x80000005);
 const LONG STATUS_BUFFER_TOO_SMALL_CODE = static_cast<LONG>(0xC0000023);
 const wchar_t MACHINE[] = L"\\REGISTRY\\MACHINE";
 const wchar_t USERS[] = L"\\REGISTRY\\USER";
-const wchar_t CLASSES_SUFFIX[] = L"_Classes";
 
 // Whether name starts with prefix (in any case) followed by its end or a backslash.
 bool Below(const std::wstring &name, const std::wstring &prefix)
 {
-    return !prefix.empty() && name.size() >= prefix.size() &&
-           _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) == 0 &&
+    return name.size() >= prefix.size() && _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) == 0 &&
            (name.size() == prefix.size() || name[prefix.size()] == L'\\');
+}
+
+// ntdll is in every process, so its address stays valid for the process's life.
+NtQueryKeyFunction QueryKeyFunction()
+{
+    static NtQueryKeyFunction queryKey = nullptr;
+    HMODULE ntdll;
+    if (!queryKey && (ntdll = GetModuleHandleW(L"ntdll.dll")) != nullptr)
+        queryKey = reinterpret_cast<NtQueryKeyFunction>(reinterpret_cast<void *>(GetProcAddress(ntdll, "NtQueryKey")));
+    return queryKey;
 }
 
 }  // namespace
 
+BOOL CanNameKeys()
+{
+    return QueryKeyFunction() != nullptr;
+}
+
 LONG KernelKeyName(HKEY hKey, std::wstring *name)
 {
+    NtQueryKeyFunction queryKey = QueryKeyFunction();
+    if (!queryKey)
+        return ERROR_PROC_NOT_FOUND;
     ULONG size = 1024;
     for (int attempt = 0; attempt < 2; ++attempt) {
         BYTE *buffer = static_cast<BYTE *>(malloc(size));
         if (!buffer)
             return ERROR_NOT_ENOUGH_MEMORY;
         ULONG needed = 0;
-        LONG status = TheRecord.queryKey(hKey, KEY_NAME_INFORMATION_CLASS, buffer, size, &needed);
+        LONG status = queryKey(hKey, KEY_NAME_INFORMATION_CLASS, buffer, size, &needed);
         if (status == 0) {
             ULONG length;
             memcpy(&length, buffer, sizeof length);
@@ -57,13 +75,8 @@ LONG RealKeyPath(HKEY hKey, std::wstring *lpPath)
     std::wstring name;
     if (LONG status = KernelKeyName(hKey, &name))
         return status;
-    const std::wstring &user = TheRecord.userKey;
     if (Below(name, MACHINE))
         *lpPath = L"HKEY_LOCAL_MACHINE" + name.substr(wcslen(MACHINE));
-    else if (Below(name, user + CLASSES_SUFFIX))
-        *lpPath = L"HKEY_CURRENT_USER\\Software\\Classes" + name.substr(user.size() + wcslen(CLASSES_SUFFIX));
-    else if (Below(name, user))
-        *lpPath = L"HKEY_CURRENT_USER" + name.substr(user.size());
     else if (Below(name, USERS))
         *lpPath = L"HKEY_USERS" + name.substr(wcslen(USERS));
     else

@@ -11,9 +11,12 @@
 // Starts the run's record when fRemove (a run that changes the machine) and
 // prints where it lives, or why there is none. A report run keeps none.
 void StartRecord(BOOL fRemove);
-// Prints the summary (also into summary.txt) with the exit status, and
-// closes the record.
-void FinishRecord(DWORD dwStatus);
+// What follows the summary: no restart, the restart question, or a restart
+// that is needed but cannot be asked (the shutdown privilege is not held).
+enum RestartPlan { RESTART_NONE, RESTART_AFTER_SUMMARY, RESTART_IMPOSSIBLE };
+// Prints the summary (also into summary.txt) with the exit status and what
+// follows it, and closes the record.
+void FinishRecord(DWORD dwStatus, RestartPlan restart);
 
 // Undo entries, each written to undo.reg before the change it undoes. The
 // original owner and DACL of a key whose security is about to change; its
@@ -24,6 +27,15 @@ void UndoKey(HKEY hKey, LONG lSecurityRead);
 void UndoValue(HKEY hKey, LPCWSTR lpName);
 // A registry link about to go, with its target, as a comment.
 void UndoLink(HKEY hLink);
+
+// While on, the keys deleted are the users' private keys (the vendor's
+// settings key, deleted on request): the record keeps none of their data,
+// only a note that they went.
+void KeepPrivateKeysOut(BOOL fOn);
+
+// A shared list (a multi-string value) that the run rewrote without the
+// products' entries; each list is counted once, however often it is rewritten.
+void NoteListRepaired(HKEY hKey, LPCWSTR lpValueName);
 
 // Files, folders and driver packages are not copied: each is listed as a
 // comment in undo.reg, and counted.

@@ -2,6 +2,7 @@
 #include <cwctype>
 
 #include "record/run_record.h"
+#include "report/console_text.h"
 
 RunRecord TheRecord;
 
@@ -65,10 +66,38 @@ LONG ReadValue(HKEY hKey, LPCWSTR lpName, std::wstring *lpPath, DWORD *lpType, s
     return status;
 }
 
-void UndoMissing(const std::wstring &what, LONG status)
+void UndoMissing(const std::wstring &what, const std::wstring &why)
 {
+    std::wstring entry = OneLine(what) + L" (" + why + L")";
+    PrintOut(L"Not in the undo file: %ls\n", entry.c_str());
     if (TheRecord.dwMissing++ == 0)
-        TheRecord.missing = what + L" (" + ErrorText(static_cast<DWORD>(status)) + L")";
+        TheRecord.missing = entry;
+}
+
+void UndoMissingStatus(const std::wstring &what, LONG status)
+{
+    UndoMissing(what, ErrorText(static_cast<DWORD>(status)));
+}
+
+BOOL IsWritablePath(const std::wstring &path)
+{
+    return path.find_first_of(std::wstring(L"\r\n\0", 3)) == std::wstring::npos;
+}
+
+std::wstring OneLine(const std::wstring &text)
+{
+    std::wstring line;
+    for (wchar_t c : text) {
+        if (c == L'\r')
+            line += L"<CR>";
+        else if (c == L'\n')
+            line += L"<LF>";
+        else if (c == L'\0')
+            line += L"<NUL>";
+        else
+            line.push_back(c);
+    }
+    return line;
 }
 
 void WriteUndoEntry()

@@ -1,6 +1,7 @@
 #include <cwchar>
 
 #include "record/record.h"
+#include "version.h"
 #include "record/run_record.h"
 #include "report/console_log.h"
 #include "report/console_text.h"
@@ -11,9 +12,12 @@ namespace {
 // Runs started within the same second get folders "-2", "-3"... after the first.
 const int FOLDER_ATTEMPTS = 100;
 
-const wchar_t UNDO_HEADER[] = L"Windows Registry Editor Version 5.00\n\n";
+#define WIDE_TEXT(text) L##text
+#define WIDE(text) WIDE_TEXT(text)
 
-BOOL MakeFolder(std::wstring *reason)
+const wchar_t UNDO_FORMAT[] = L"Windows Registry Editor Version 5.00\n\n";
+
+BOOL MakeFolder(const SYSTEMTIME &now, std::wstring *reason)
 {
     WCHAR temp[MAX_PATH + 1];
     DWORD length = GetTempPathW(MAX_PATH + 1, temp);
@@ -21,8 +25,6 @@ BOOL MakeFolder(std::wstring *reason)
         *reason = L"the temporary folder is not known (" + ErrorText(GetLastError()) + L")";
         return FALSE;
     }
-    SYSTEMTIME now;
-    GetLocalTime(&now);
     wchar_t name[64];
     swprintf(name, 64, L"vxclean-%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
              now.wSecond);
@@ -47,15 +49,11 @@ BOOL MakeFolder(std::wstring *reason)
 
 BOOL FindKeyNames(std::wstring *reason)
 {
-    TheRecord.ntdll = LoadLibraryW(L"ntdll.dll");
-    if (TheRecord.ntdll)
-        TheRecord.queryKey = reinterpret_cast<NtQueryKeyFunction>(
-            reinterpret_cast<void *>(GetProcAddress(TheRecord.ntdll, "NtQueryKey")));
-    if (!TheRecord.queryKey) {
+    if (!CanNameKeys()) {
         *reason = L"ntdll's NtQueryKey, which names the keys, is missing";
         return FALSE;
     }
-    // Keys of HKEY_CURRENT_USER are named below the user's own key.
+    // The running user's own key, for the header: \REGISTRY\USER\<SID>.
     HKEY software;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_QUERY_VALUE, &software) == ERROR_SUCCESS) {
         std::wstring name;
@@ -68,14 +66,39 @@ BOOL FindKeyNames(std::wstring *reason)
     return TRUE;
 }
 
-BOOL OpenUndoFile(std::wstring *reason)
+// Who ran what, where and when, and how the file is to be imported.
+std::wstring UndoHeader(const std::wstring &path, const SYSTEMTIME &started)
+{
+    WCHAR computer[MAX_COMPUTERNAME_LENGTH + 1] = L"(unknown)";
+    DWORD chars = MAX_COMPUTERNAME_LENGTH + 1;
+    GetComputerNameW(computer, &chars);
+    WCHAR user[UNLEN + 1] = L"(unknown)";
+    chars = UNLEN + 1;
+    GetUserNameW(user, &chars);
+    const std::wstring &key = TheRecord.userKey;
+    std::wstring userKey = key.empty() ? L"" : L" (HKEY_USERS" + key.substr(key.find(L'\\', 1)) + L")";
+    wchar_t time[32];
+    swprintf(time, 32, L"%04u-%02u-%02u %02u:%02u:%02u", started.wYear, started.wMonth, started.wDay, started.wHour,
+             started.wMinute, started.wSecond);
+    return L"; Undo file of vxclean " WIDE(VXCLEAN_VERSION_TEXT) L", run on " + std::wstring(computer) + L" as " + user +
+           OneLine(userKey) + L", started " + time + L".\n" +
+           L"; It holds what the registry lost in that run. To put it back, as an administrator:\n" +
+           L";   reg import \"" + OneLine(path) + L"\"\n" +
+           L"; On 64-bit Windows use the 64-bit reg.exe (C:\\Windows\\System32 of a 64-bit command prompt),\n" +
+           L"; which writes each key to the view named here (the 32-bit view's keys under Wow6432Node).\n" +
+           L"; With the records of several runs, import the newest first and the oldest last, so that\n" +
+           L"; every key and value ends as it was before the first of them.\n\n";
+}
+
+BOOL OpenUndoFile(const SYSTEMTIME &started, std::wstring *reason)
 {
     std::wstring path = TheRecord.folder + L"\\undo.reg";
     if (!CreateTextFile(&TheRecord.undo, path.c_str())) {
         *reason = L"cannot create " + path + L" (" + ErrorText(GetLastError()) + L")";
         return FALSE;
     }
-    AppendText(&TheRecord.undo, UNDO_HEADER);
+    AppendText(&TheRecord.undo, UNDO_FORMAT);
+    AppendText(&TheRecord.undo, UndoHeader(path, started).c_str());
     if (!FlushTextFile(&TheRecord.undo)) {
         *reason = L"cannot write " + path + L" (" + ErrorText(TheRecord.undo.error) + L")";
         CloseTextFile(&TheRecord.undo);
@@ -106,9 +129,11 @@ void StartRecord(BOOL fRemove)
     if (!fRemove)
         return;
     std::wstring reason;
-    if (MakeFolder(&reason)) {
+    SYSTEMTIME started;
+    GetLocalTime(&started);
+    if (MakeFolder(started, &reason)) {
         OpenLog();
-        TheRecord.fUndoOpen = FindKeyNames(&reason) && OpenUndoFile(&reason);
+        TheRecord.fUndoOpen = FindKeyNames(&reason) && OpenUndoFile(started, &reason);
     }
     if (!TheRecord.folder.empty())
         PrintOut(L"Record of this run: %ls\n", TheRecord.folder.c_str());

@@ -55,12 +55,15 @@ LONG AppendValues(HKEY hKey, const std::wstring &path)
         if (status != ERROR_SUCCESS)
             return status;
         ++index;
-        if (saved && saved->count(UpperCase(record.name.data())))
+        const std::wstring name(record.name.data(), nameChars);
+        if (saved && saved->count(UpperCase(name)))
             continue;
         std::string bytes = WindowsValueBytes(type, record.data.data(), size);
-        if (!AppendValueLine(&record.text, record.name.data(), type, reinterpret_cast<const BYTE *>(bytes.data()),
+        // A NUL inside the name would write another value's name.
+        if (!IsWritablePath(name) ||
+            !AppendValueLine(&record.text, name.c_str(), type, reinterpret_cast<const BYTE *>(bytes.data()),
                              static_cast<DWORD>(bytes.size())))
-            UndoMissing(L"a value whose name holds a line break", ERROR_INVALID_NAME);
+            UndoMissing(L"the value \"" + name + L"\" of " + path, L"its name cannot be written in the file");
     }
 }
 
@@ -76,7 +79,10 @@ LONG UndoKeySecurity(HKEY hParent, LPCWSTR lpSubKey)
         return status;
     std::wstring path;
     std::wstring sddl;
-    if ((status = RealKeyPath(key, &path)) == 0 && (status = ReadSddl(key, &sddl)) == 0) {
+    // A key whose path the file cannot hold is named as missing by UndoKey,
+    // and the users' private keys leave no trace but a note.
+    if ((status = RealKeyPath(key, &path)) == 0 && IsWritablePath(path) && !TheRecord.fPrivateKeys &&
+        (status = ReadSddl(key, &sddl)) == 0) {
         TheRecord.text = L"; Owner and DACL of " + path + L" before the run: " + sddl + L"\n";
         WriteUndoEntry();
     }
@@ -90,7 +96,15 @@ void UndoKey(HKEY hKey, LONG lSecurityRead)
         return;
     std::wstring path;
     if (LONG status = RealKeyPath(hKey, &path)) {
-        UndoMissing(L"a key that could not be named", status);
+        UndoMissingStatus(L"a key that could not be named", status);
+        return;
+    }
+    if (TheRecord.fPrivateKeys) {
+        NotePrivateKeys(path);
+        return;
+    }
+    if (!IsWritablePath(path)) {
+        UndoMissing(L"the key " + path, L"its name cannot be written in the file");
         return;
     }
     std::wstring &text = TheRecord.text;
@@ -98,11 +112,11 @@ void UndoKey(HKEY hKey, LONG lSecurityRead)
     if (lSecurityRead != 0) {
         text = L"; Owner and DACL of " + path + L" before the run could not be read (" +
                ErrorText(static_cast<DWORD>(lSecurityRead)) + L")\n";
-        UndoMissing(L"the owner and DACL of " + path, lSecurityRead);
+        UndoMissingStatus(L"the owner and DACL of " + path, lSecurityRead);
     }
     AppendKeyLine(&text, path);
     if (LONG status = AppendValues(hKey, path))
-        UndoMissing(L"values of " + path, status);
+        UndoMissingStatus(L"values of " + path, status);
     text.append(L"\n");
     WriteUndoEntry();
 }

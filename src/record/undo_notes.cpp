@@ -20,13 +20,13 @@ void UndoLink(HKEY hLink)
     DWORD type = REG_NONE;
     std::string bytes;
     if (LONG status = ReadValue(hLink, LINK_VALUE, &path, &type, &bytes)) {
-        UndoMissing(L"a registry link", status);
+        UndoMissingStatus(L"a registry link", status);
         return;
     }
     std::wstring target;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
         target.push_back(static_cast<wchar_t>(static_cast<BYTE>(bytes[i]) | static_cast<BYTE>(bytes[i + 1]) << 8));
-    TheRecord.text = L"; Registry link " + path + L" to " + target + L"\n\n";
+    TheRecord.text = L"; Registry link " + OneLine(path) + L" to " + OneLine(target) + L"\n\n";
     WriteUndoEntry();
 }
 

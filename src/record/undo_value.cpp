@@ -10,7 +10,11 @@ void UndoValue(HKEY hKey, LPCWSTR lpName)
     DWORD type = REG_NONE;
     std::string bytes;
     if (LONG status = ReadValue(hKey, lpName, &path, &type, &bytes)) {
-        UndoMissing(std::wstring(L"the value \"") + lpName + L"\"", status);
+        UndoMissingStatus(std::wstring(L"the value \"") + lpName + L"\"", status);
+        return;
+    }
+    if (!IsWritablePath(path)) {
+        UndoMissing(std::wstring(L"the value \"") + lpName + L"\" of " + path, L"its key's name cannot be written in the file");
         return;
     }
     if (ValueSavedBefore(path, lpName))
@@ -20,7 +24,7 @@ void UndoValue(HKEY hKey, LPCWSTR lpName)
     AppendKeyLine(&text, path);
     if (!AppendValueLine(&text, lpName, type, reinterpret_cast<const BYTE *>(bytes.data()),
                          static_cast<DWORD>(bytes.size())))
-        UndoMissing(L"a value whose name holds a line break", ERROR_INVALID_NAME);
+        UndoMissing(std::wstring(L"the value \"") + lpName + L"\" of " + path, L"its name cannot be written in the file");
     text.append(L"\n");
     WriteUndoEntry();
 }

@@ -2,6 +2,7 @@
 #include "registry/registry.h"
 #include "report/console_text.h"
 #include "report/report.h"
+#include "report/tally.h"
 
 DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
 {
@@ -18,9 +19,10 @@ DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
             result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
                                   "Can not RegCloseKey: %S", lpSubKey);
         if (dwMode == MODE_REMOVE) {
+            DWORD failures = TallyOf(TALLY_FAILURES);
             if (RecurseWipeRegTree(hRoot, lpSubKey) != 0)
-                result |=
-                    ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RecurseWipeRegTree: %S", lpSubKey);
+                result |= ReportStepFailure(failures, SOURCE_INSTALL, __LINE__, "Can not RecurseWipeRegTree: %S",
+                                            lpSubKey);
             if (IsSystemPath(lpSubKey))
                 RebootNeeded = 1;
         }

@@ -63,6 +63,10 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
             ++index;
     }
     result |= KeyEnumEndOrReport(status);
+    // The values that go with the key, for the run's counts (none when they cannot be counted).
+    DWORD values = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
     if ((status = RegCloseKey(key)) != ERROR_SUCCESS)
         result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
                               "Can not RegCloseKey: %S", lpSubKey);
@@ -71,6 +75,7 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
                               "Can not RegDeleteKey: %S", lpSubKey);
     else {
         Tally(TALLY_KEYS);
+        TallyAdd(TALLY_VALUES_IN_KEYS, values);
         PrintOut(L"Deleted %ls\n", lpSubKey);
     }
     free(name);

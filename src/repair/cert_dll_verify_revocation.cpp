@@ -7,7 +7,6 @@
 #include "repair/repair.h"
 #include "report/console_text.h"
 #include "report/report.h"
-#include "report/tally.h"
 
 namespace {
 
@@ -62,7 +61,7 @@ DWORD RepairProvider(HKEY hKey, DWORD dwMode, DWORD fWarn)
                 free(data);
                 return result;
             }
-            Tally(TALLY_MULTI_STRINGS);
+            NoteListRepaired(hKey, DLL_VALUE);
         }
     }
     PrintOut(L"\n");

@@ -5,7 +5,6 @@
 #include "repair/security_packages.h"
 #include "report/console_text.h"
 #include "report/report.h"
-#include "report/tally.h"
 
 namespace {
 
@@ -159,7 +158,7 @@ DWORD WritePackages(HKEY hKey, const PackageBuffers *lpBuffers, DWORD dwType, DW
         return ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "RegSetValueEx failed");
     if (changed) {
         RebootNeeded = 1;
-        Tally(TALLY_MULTI_STRINGS);
+        NoteListRepaired(hKey, PACKAGES_VALUE);
     }
     PrintOut(L"\n");
     return 0;

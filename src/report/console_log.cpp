@@ -1,5 +1,7 @@
 #include "report/console_log.h"
 
+#include <cwchar>
+
 namespace {
 
 TextFile *consoleLog = nullptr;
@@ -13,6 +15,11 @@ void SetConsoleLog(TextFile *file)
 
 void LogConsoleText(const wchar_t *text)
 {
-    if (consoleLog)
-        AppendText(consoleLog, text);
+    if (!consoleLog)
+        return;
+    AppendText(consoleLog, text);
+    // Each line reaches the file as it is printed, so that a killed run's
+    // log ends where the run did.
+    if (wcschr(text, L'\n'))
+        FlushTextFile(consoleLog);
 }

@@ -25,6 +25,11 @@ const DWORD REPORT_CODE_NONE = 544700279;
 DWORD ReportLastError(const char *sourceFile, int line, DWORD flags, const char *format, ...);
 DWORD ReportError(const char *sourceFile, int line, DWORD code, DWORD flags, const char *format, ...);
 DWORD ReportErrorV(const char *sourceFile, int line, DWORD code, DWORD flags, const char *format, va_list args);
+// The report of a step that failed, with the last error, after the step
+// itself may have reported why: it counts as a failure of its own only when
+// the step reported none since failuresBefore (TallyOf(TALLY_FAILURES) before
+// the step), so that each failure is counted once.
+DWORD ReportStepFailure(DWORD failuresBefore, const char *sourceFile, int line, const char *format, ...);
 // The same report for residue found with warn ("Redundant data found..."),
 // counted apart from failures.
 DWORD ReportResidue(const char *sourceFile, int line, const char *format, ...);

@@ -102,6 +102,18 @@ DWORD ReportLastError(const char *sourceFile, int line, DWORD flags, const char 
     return result;
 }
 
+DWORD ReportStepFailure(DWORD failuresBefore, const char *sourceFile, int line, const char *format, ...)
+{
+    DWORD code = GetLastError();
+    if (TallyOf(TALLY_FAILURES) == failuresBefore)
+        Tally(TALLY_FAILURES);
+    va_list args;
+    va_start(args, format);
+    DWORD result = ReportBlock(sourceFile, line, code, REPORT_ALL, format, args);
+    va_end(args);
+    return result;
+}
+
 DWORD ReportResidue(const char *sourceFile, int line, const char *format, ...)
 {
     DWORD code = GetLastError();

@@ -11,6 +11,11 @@ void Tally(TallyItem item)
     ++counts[item];
 }
 
+void TallyAdd(TallyItem item, DWORD count)
+{
+    counts[item] += count;
+}
+
 DWORD TallyOf(TallyItem item)
 {
     return counts[item];

@@ -40,7 +40,7 @@ void AppendText(TextFile *file, const wchar_t *text)
             AppendUnit(&file->pending, c);
         }
     }
-    // A long stretch without a flush (the console's log) is written on the way.
+    // A long entry is written on the way rather than held whole in memory.
     if (file->pending.size() >= FLUSH_THRESHOLD)
         FlushTextFile(file);
 }

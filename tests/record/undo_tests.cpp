@@ -86,7 +86,7 @@ class UndoTest : public testing::Test {
             StartRecord(TRUE);
             for (const auto &tree : trees)
                 EXPECT_EQ(0u, RecurseWipeRegTree(tree.first, tree.second.c_str())) << capture.Err();
-            FinishRecord(0);
+            FinishRecord(0, RESTART_NONE);
         }
         folder_ = RecordFolders().empty() ? L"" : RecordFolders().back();
         return RecordText(folder_, L"undo.reg");

@@ -80,11 +80,14 @@ SidBytes UsersSid()
     return MakeSid(NT_AUTHORITY, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS});
 }
 
+SidBytes DefaultUserSid()
+{
+    return MakeSid(NT_AUTHORITY, {21, 1004336348, 1177238915, 682003330, 1000});
+}
+
 SidBytes UserSid()
 {
-    if (!ChosenUserSid().empty())
-        return ChosenUserSid();
-    return MakeSid(NT_AUTHORITY, {21, 1004336348, 1177238915, 682003330, 1000});
+    return ChosenUserSid().empty() ? DefaultUserSid() : ChosenUserSid();
 }
 
 void ResetUserSid()

@@ -20,6 +20,7 @@ SidBytes WorldSid();
 SidBytes LocalSystemSid();
 SidBytes AdministratorsSid();
 SidBytes UsersSid();
+SidBytes DefaultUserSid();  // the administrator a fresh machine runs the program as
 SidBytes UserSid();  // the administrator the program runs as, unless SetUserSid chose another
 void ResetUserSid();
 

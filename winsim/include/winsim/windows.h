@@ -65,6 +65,7 @@ typedef INT_PTR(WINAPI *FARPROC)();
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_PROC_NOT_FOUND 127L
 #define ERROR_MOD_NOT_FOUND 126L
@@ -289,6 +290,12 @@ typedef struct _FILETIME {
     DWORD dwHighDateTime;
 } FILETIME, *PFILETIME;
 
+// The machine's name (from the registry, as at start) and the account's.
+#define MAX_COMPUTERNAME_LENGTH 15
+#define UNLEN 256
+BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
+BOOL WINAPI GetUserNameW(LPWSTR lpBuffer, LPDWORD pcbBuffer);
+
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, HKEY *phkResult);
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
                             REGSAM samDesired, const SECURITY_ATTRIBUTES *lpSecurityAttributes, HKEY *phkResult,
@@ -303,6 +310,10 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
 LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE *lpData,
                            DWORD cbData);
 LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
+LONG WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                             LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                             LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
+                             PFILETIME lpftLastWriteTime);
 LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 LONG WINAPI RegFlushKey(HKEY hKey);
 LONG WINAPI RegGetKeySecurity(HKEY hKey, SECURITY_INFORMATION SecurityInformation,
