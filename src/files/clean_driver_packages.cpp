@@ -18,8 +18,12 @@ DWORD ScanInfFolder(DWORD dwMode, LPWSTR lpFolder, LPWSTR lpPattern, LPWSTR lpPa
 
     WIN32_FIND_DATAW data;
     HANDLE search = FindFirstFileW(lpPattern, &data);
-    if (search == INVALID_HANDLE_VALUE)
+    if (search == INVALID_HANDLE_VALUE) {
+        // No oem*.inf at all: the machine has no third-party driver packages.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return 0;
         return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "FindFirstFile()");
+    }
     DWORD skipped = 0;
     DWORD result = 0;
     do {

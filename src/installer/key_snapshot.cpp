@@ -57,9 +57,9 @@ DWORD NotEnoughMemory()
     return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Not enough memory.");
 }
 
-// The value names of an open key, after the key's name in the text; a link
-// shows itself among them by its link value.
-DWORD ReadValues(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hKey, DWORD dwOptions)
+// The value names of an open key, after the key's name in the text, and
+// whether it is a link.
+DWORD ReadValues(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hParent, LPCWSTR lpPath, HKEY hKey, DWORD dwOptions)
 {
     key->dwValueCount = 0;
     key->fLink = FALSE;
@@ -83,10 +83,13 @@ DWORD ReadValues(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hKey, DWORD dwO
         if (type == REG_LINK && _wcsicmp(ValueName, LINK_VALUE) == 0)
             key->fLink = TRUE;
     }
-    // A link's own values are what tell it apart; unread, they are asked for.
-    if (key->lValuesEnd != ERROR_NO_MORE_ITEMS && (dwOptions & REG_OPTION_OPEN_LINK) && !key->fLink)
-        key->fLink = IsRegistryLink(hKey);
-    return 0;
+    // Only a key opened as itself can be a link. One holding the link value,
+    // or whose values were not all read, is asked.
+    if (!(dwOptions & REG_OPTION_OPEN_LINK) || (!key->fLink && key->lValuesEnd == ERROR_NO_MORE_ITEMS)) {
+        key->fLink = FALSE;
+        return 0;
+    }
+    return IsRegistryLink(hParent, lpPath, hKey, &key->fLink);
 }
 
 DWORD ReadKey(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hParent, LPCWSTR lpPath, LPCWSTR lpName, DWORD dwOptions)
@@ -104,7 +107,7 @@ DWORD ReadKey(KeySnapshot *snapshot, SnapshotEntry *key, HKEY hParent, LPCWSTR l
         key->fGone = IsAbsentKey(key->lOpened);
         return 0;
     }
-    DWORD result = ReadValues(snapshot, key, hKey, dwOptions);
+    DWORD result = ReadValues(snapshot, key, hParent, lpPath, hKey, dwOptions);
     key->lClosed = RegCloseKey(hKey);
     return result;
 }

@@ -31,9 +31,9 @@ DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
     } else if (!IsAbsentKey(status)) {
         result = ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL, "Can not open key: %S",
                              lpSubKey);
-    } else if (DeleteLinkKey(lpSubKey, dwMode) != 0) {
-        // Absent keys pass silently; only a link that could not be removed is named.
-        PrintOut(L"Key not exist: %ls\n", lpSubKey);
+    } else {
+        // Absent keys pass silently; a link to a key that is gone is not absent.
+        result = DeleteLinkKey(hRoot, lpSubKey, dwMode);
     }
     PrintOut(L"\n");
     return result;

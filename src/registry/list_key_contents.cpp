@@ -72,7 +72,9 @@ DWORD ListKeyContents(HKEY hKey, LPCWSTR lpPath, DWORD dwDepth, DWORD *lpKeyCoun
             // so a link back up the tree cannot make the listing endless.
             if (RegOpenKeyExW(hKey, name, REG_OPTION_OPEN_LINK, KEY_READ | RegViewFlag, &child) != ERROR_SUCCESS)
                 continue;
-            if (IsRegistryLink(child)) {
+            BOOL link;
+            result |= IsRegistryLink(hKey, name, child, &link);
+            if (link) {
                 PrintIndent(dwDepth + 1);
                 PrintOut(L"Link: %ls\n", path);
                 ++keys;

@@ -94,8 +94,10 @@ DWORD RecurseSearchRegTree(HKEY hParent, LPCWSTR lpName, DWORD dwDepth, LPCWSTR 
     } else {
         if (dwDepth == 0)
             PrintSearchHeader(lpKeyNameMatch, lpValNameMatch, lpValDataMatch, lpName);
-        bool link = dwDepth > 0 && IsRegistryLink(key);
-        LPCWSTR pattern = MatchedPattern(key, lpName, link, search, &result);
+        BOOL link = FALSE;
+        if (dwDepth > 0)
+            result |= IsRegistryLink(hParent, lpName, key, &link);
+        LPCWSTR pattern = MatchedPattern(key, lpName, link != FALSE, search, &result);
         if (pattern) {
             result |= HandleMatch(hParent, lpName, dwDepth, key, pattern, search);
         } else if (link) {

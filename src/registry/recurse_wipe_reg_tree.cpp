@@ -44,7 +44,14 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
         free(name);
         return CANNOT_OPEN;
     }
-    if (IsRegistryLink(key)) {
+    BOOL link;
+    DWORD untold = IsRegistryLink(hParent, lpSubKey, key, &link);
+    if (untold != 0) {
+        RegCloseKey(key);
+        free(name);
+        return result | untold;
+    }
+    if (link) {
         free(name);
         return result | WipeLink(key, lpSubKey);
     }

@@ -29,14 +29,17 @@ DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn);
 DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey);
 // Deletes one key without subkeys; a Windows error code.
 LONG DeleteKeyInView(HKEY hParent, LPCWSTR lpSubKey);
-// Removes a registry link at lpSubKey under HKEY_LOCAL_MACHINE (mode 1 only);
-// a key there that is no link stays.
-LONG DeleteLinkKey(LPCWSTR lpSubKey, DWORD dwMode);
+// Removes a registry link at lpSubKey under hRoot (mode 1 only), for a path
+// that a normal open does not reach: a key there that is no link stays.
+// 0, else the report's result.
+DWORD DeleteLinkKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode);
 // Removes the link key behind an open handle (opened as the link itself): its
 // target stays. An error or NT status, 0 when it is gone.
 LONG DeleteOpenLink(HKEY hLink);
-// Whether an open key is a registry symbolic link.
-BOOL IsRegistryLink(HKEY hKey);
+// Whether hKey, lpSubKey under hParent opened as itself (REG_OPTION_OPEN_LINK),
+// is a registry symbolic link. 0, else the report's result (and the key is
+// taken for a link, to be neither followed nor wiped as an ordinary key).
+DWORD IsRegistryLink(HKEY hParent, LPCWSTR lpSubKey, HKEY hKey, BOOL *pfLink);
 BOOL IsSystemPath(LPCWSTR lpPath);
 // Whether a failed open means the key is not there; any other failure to open
 // a key that may hold the products' data is reported, never taken for absence.

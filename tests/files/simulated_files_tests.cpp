@@ -113,3 +113,13 @@ TEST_F(SimulatedFilesTest, RecordsThatCannotBeMadeAreReportedAndCountAsFailures)
     EXPECT_EQ(L"MoveFileEx: " + moved + L" to NULL fail.", messages[2]);
     EXPECT_TRUE(NewPendingRenames().empty());
 }
+
+// "No oem*.inf" is no failure (the driver package tests); any other failure of
+// the search still is.
+TEST_F(SimulatedFilesTest, AnInfSearchThatFailsOtherwiseThanNotFoundIsReported)
+{
+    winsim::FailCall("FindFirstFileW", winsim::CallCount("FindFirstFileW") + 1, ERROR_ACCESS_DENIED);
+    Printed outcome = Capture([] { return CleanDriverPackages(1); });
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), outcome.result);
+    EXPECT_EQ(std::vector<std::wstring>{L"FindFirstFile()"}, ReportMessages(outcome.err));
+}

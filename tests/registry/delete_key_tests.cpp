@@ -1,8 +1,11 @@
 #include <functional>
 
 #include "driver/process_state.h"
+#include "record/record.h"
+#include "record_files.h"
 #include "registry/registry.h"
 #include "registry_fixture.h"
+#include "test_machine.h"
 
 typedef RegistryTest DeleteKeyTest;
 
@@ -126,6 +129,49 @@ TEST_F(DeleteKeyTest, ALinkAsTheKeyToDeleteGoesItselfOnlyInClearMode)
     }
     verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me");
     EXPECT_EQ(bystander, KeySecurity(HKEY_LOCAL_MACHINE, T + L"\\Bystander"));
+}
+
+// A "SymbolicLinkValue" of type REG_LINK does not make a key a link: only a
+// key made as one is. The ordinary key goes through the wipe with its values
+// and subkeys, and the undo file brings it back; the real link beside it goes
+// as a link, its target left alone. Both views, on the host a 64-bit machine.
+TEST_F(DeleteKeyTest, OnlyAKeyMadeAsALinkIsDeletedAsOne)
+{
+    UseBothViews();
+    EnableTakeOwnership();
+    const std::wstring vendor = T + L"\\Vendor", lookalike = vendor + L"\\Lookalike";
+    const std::wstring target = L"\\REGISTRY\\MACHINE\\" + T + L"\\Bystander";
+    const BYTE *targetBytes = reinterpret_cast<const BYTE *>(target.data());
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me", KEY_WOW64_64KEY);
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        SCOPED_TRACE(view == KEY_WOW64_64KEY ? "64-bit view" : "32-bit view");
+        add_value(HKEY_LOCAL_MACHINE, lookalike, L"SymbolicLinkValue", REG_LINK,
+                  std::vector<BYTE>(targetBytes, targetBytes + target.size() * sizeof(wchar_t)), view);
+        add_sz(HKEY_LOCAL_MACHINE, lookalike, L"other", L"value", view);
+        add_sz(HKEY_LOCAL_MACHINE, lookalike + L"\\Child", L"inner", L"1", view);
+        add_link(vendor + L"\\Real", T + L"\\Bystander", view);
+        const std::wstring before = KeyTree(HKEY_LOCAL_MACHINE, lookalike, view, false);
+
+        RegViewFlag = view;
+        Printed printed = Capture([&] {
+            StartRecord(TRUE);
+            DWORD result = DeleteKey(HKEY_LOCAL_MACHINE, vendor.c_str(), 1, 0);
+            FinishRecord(result);
+            return result;
+        });
+        RegViewFlag = 0;
+        EXPECT_EQ(0u, printed.result) << printed.err;
+        EXPECT_NE(std::wstring::npos, printed.out.find(L"Deleted Child\n"));
+        EXPECT_NE(std::wstring::npos, printed.out.find(L"Deleted Lookalike\n"));
+        EXPECT_NE(std::wstring::npos, printed.out.find(L"Deleted link Real "));
+        verify_key_nonexist(HKEY_LOCAL_MACHINE, vendor, view);
+        verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me", KEY_WOW64_64KEY);
+
+        ASSERT_FALSE(RecordFolders().empty());
+        ASSERT_TRUE(ImportUndoFile(RecordFolders().back()));
+        EXPECT_EQ(before, KeyTree(HKEY_LOCAL_MACHINE, lookalike, view, false));
+        RemoveTestTree(HKEY_LOCAL_MACHINE, vendor, view);
+    }
 }
 
 TEST_F(DeleteKeyTest, PathsThroughALinkOnTheWayWorkAsUsual)

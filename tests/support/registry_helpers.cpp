@@ -20,38 +20,33 @@ std::string Narrow(const std::wstring &text)
 }
 
 // Makes every key below and at path deletable (the fixtures' owner is
-// Administrators, so WRITE_DAC is ours), then deletes bottom-up.
-void ForceDeleteTree(HKEY root, const std::wstring &path)
+// Administrators, so WRITE_DAC is ours), then deletes bottom-up, each key
+// through its own handle, so that a link goes and never its target.
+void ForceDeleteTree(HKEY root, const std::wstring &path, REGSAM view)
 {
     HKEY key;
-    if (RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, WRITE_DAC, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, WRITE_DAC | view, &key) == ERROR_SUCCESS) {
         SECURITY_DESCRIPTOR descriptor;
         InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
         SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
         RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
         RegCloseKey(key);
     }
-    if (RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
         return;
-    DWORD type;
-    if (RegQueryValueExW(key, LINK_VALUE, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS && type == REG_LINK) {
-        typedef LONG(WINAPI * ZwDeleteKeyFunction)(HANDLE);
-        ZwDeleteKeyFunction zwDeleteKey = reinterpret_cast<ZwDeleteKeyFunction>(
-            reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "ZwDeleteKey")));
-        zwDeleteKey(key);
-        RegCloseKey(key);
-        return;
-    }
     wchar_t name[256];
     DWORD length = 256;
     std::vector<std::wstring> children;
     for (DWORD i = 0;
          (length = 256, RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS; ++i)
         children.push_back(name);
-    RegCloseKey(key);
     for (const std::wstring &child : children)
-        ForceDeleteTree(root, path + L"\\" + child);
-    RegDeleteKeyW(root, path.c_str());
+        ForceDeleteTree(root, path + L"\\" + child, view);
+    typedef LONG(WINAPI * ZwDeleteKeyFunction)(HANDLE);
+    ZwDeleteKeyFunction zwDeleteKey = reinterpret_cast<ZwDeleteKeyFunction>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "ZwDeleteKey")));
+    zwDeleteKey(key);
+    RegCloseKey(key);
 }
 
 HKEY OpenForCheck(HKEY root, const std::wstring &path, REGSAM view, LONG *status)
@@ -63,15 +58,15 @@ HKEY OpenForCheck(HKEY root, const std::wstring &path, REGSAM view, LONG *status
 
 }  // namespace
 
-void RemoveTestTree(HKEY root, const std::wstring &path)
+void RemoveTestTree(HKEY root, const std::wstring &path, REGSAM view)
 {
-    ForceDeleteTree(root, path);
+    ForceDeleteTree(root, path, view);
 }
 
 void EmptyTestKeys()
 {
-    ForceDeleteTree(HKEY_LOCAL_MACHINE, TEST_SOFTWARE);
-    ForceDeleteTree(HKEY_LOCAL_MACHINE, TEST_SYSTEM);
+    ForceDeleteTree(HKEY_LOCAL_MACHINE, TEST_SOFTWARE, 0);
+    ForceDeleteTree(HKEY_LOCAL_MACHINE, TEST_SYSTEM, 0);
 }
 
 void EnableTakeOwnership()

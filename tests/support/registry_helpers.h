@@ -14,7 +14,7 @@ extern const wchar_t TEST_SYSTEM[];    // "SYSTEM\VxTest"
 
 void EmptyTestKeys();
 // Deletes a tree that a test made, whatever its DACLs and links.
-void RemoveTestTree(HKEY root, const std::wstring &path);
+void RemoveTestTree(HKEY root, const std::wstring &path, REGSAM view = 0);
 // What the driver does before any pass; without it takeovers fail on Windows.
 void EnableTakeOwnership();
 

@@ -40,6 +40,13 @@ void StartFreshMachine()
 #endif
 }
 
+void UseBothViews()
+{
+#ifndef _WIN32
+    winsim::SetMachineKind(winsim::MachineKind::Windows64);
+#endif
+}
+
 bool FsRedirectionOff()
 {
 #ifdef _WIN32

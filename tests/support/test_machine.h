@@ -6,6 +6,9 @@
 // that a 64-bit process sees under Wine, with its drive C: in a new temporary
 // folder.
 void StartFreshMachine();
+// On the host: the machine becomes 64-bit Windows, with both registry views,
+// as the 64-bit test process sees under Wine (where nothing changes).
+void UseBothViews();
 // Whether the calling thread sees the file system without WOW64 redirection;
 // only the simulated machine can tell, elsewhere it is false.
 bool FsRedirectionOff();

@@ -81,9 +81,10 @@ void VerifyEveryKind(const char *file, int line)
 
 }  // namespace
 
-// Exported to text and to a UTF-16 file with a byte-order mark, each imported
-// on a fresh machine: every key, type and byte comes back.
-TEST(WinsimRegFile, ExportAndImportKeepEveryKeyTypeAndByte)
+// Exported to text and to a UTF-16 file with a byte-order mark, each restored
+// on a fresh machine: every key, type and byte comes back, links as links.
+// Imported as "reg import" would, the link is an ordinary key holding its value.
+TEST(WinsimRegFile, ExportAndRestoreKeepEveryKeyTypeAndByte)
 {
     FreshMachine();
     AddEveryKind();
@@ -103,13 +104,22 @@ TEST(WinsimRegFile, ExportAndImportKeepEveryKeyTypeAndByte)
 
     FreshMachine();
     std::wstring reason;
-    ASSERT_TRUE(winsim::ImportRegistry(first, &reason)) << std::string(reason.begin(), reason.end());
+    ASSERT_TRUE(winsim::RestoreRegistry(first, &reason)) << std::string(reason.begin(), reason.end());
     VerifyEveryKind(__FILE__, __LINE__);
     EXPECT_TRUE(first == winsim::ExportRegistry());
 
     FreshMachine();
-    ASSERT_TRUE(winsim::ImportRegistryFile(path, &reason));
+    ASSERT_TRUE(winsim::RestoreRegistryFile(path, &reason));
     VerifyEveryKind(__FILE__, __LINE__);
+
+    for (bool fromFile : {false, true}) {
+        FreshMachine();
+        ASSERT_TRUE(fromFile ? winsim::ImportRegistryFile(path, &reason) : winsim::ImportRegistry(first, &reason));
+        // A normal open stays at the key: its own value, none of the target's.
+        verify_reg(HKEY_LOCAL_MACHINE, LINK, L"SymbolicLinkValue", REG_LINK, WideBytes(L"\\REGISTRY\\MACHINE\\" + K));
+        verify_sz(HKEY_LOCAL_MACHINE, K, L"", L"default");
+        verify_key_nonexist(HKEY_LOCAL_MACHINE, LINK + L"\\Empty child");
+    }
 }
 
 TEST(WinsimRegFile, HandWrittenFilesMayDeleteAndABadLineImportsNothing)

@@ -51,7 +51,7 @@ bool LoadMachineFolder(const std::string &folder, std::wstring *reason)
     std::string registry = folder + REGISTRY_FILE;
     if (FILE *file = std::fopen(registry.c_str(), "rb")) {
         std::fclose(file);
-        return ImportRegistryFile(registry, reason);
+        return RestoreRegistryFile(registry, reason);
     }
     return true;
 }

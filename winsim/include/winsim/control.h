@@ -61,12 +61,16 @@ LONG SetStoredValue(HKEY hKey, const wchar_t *name, DWORD type, const std::vecto
 LONG GetStoredValue(HKEY hKey, const wchar_t *name, DWORD *type, std::vector<BYTE> *data);
 
 // The registry in the text form of Windows' registry editor, UTF-16LE with
-// a byte-order mark. Import adds to the registry; false with a reason when
-// the text is not understood (nothing is imported then).
+// a byte-order mark. Import adds to the registry as "reg import" does,
+// making no link; restore also makes the links that an export names. Both
+// return false with a reason when the text is not understood (nothing is
+// imported then).
 std::wstring ExportRegistry();
 bool ImportRegistry(const std::wstring &text, std::wstring *reason);
+bool RestoreRegistry(const std::wstring &text, std::wstring *reason);
 bool ExportRegistryFile(const std::string &path);
 bool ImportRegistryFile(const std::string &path, std::wstring *reason);
+bool RestoreRegistryFile(const std::string &path, std::wstring *reason);
 
 // The host program's machine folder: "machine.txt" (the kind of Windows),
 // "registry.reg" and the folder "C", drive C:. A missing one means a fresh

@@ -3,6 +3,12 @@
 // "regedit /s". Values keep their type and the exact bytes Windows holds: a
 // REG_SZ that is well-formed text with one terminator at its end is written
 // as text, everything else as hex of those bytes.
+//
+// The format cannot say that a key is a link (made with REG_OPTION_CREATE_LINK):
+// a saved machine names its links in comments at the end of the file
+// ("; Link: <key>"), which only restoring a machine reads. An import, like
+// Windows' "reg import", passes over them and never makes a link: a key with
+// a REG_LINK value "SymbolicLinkValue" is an ordinary key.
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -18,6 +24,8 @@ namespace {
 
 const wchar_t HEADER[] = L"Windows Registry Editor Version 5.00";
 const size_t LINE_WIDTH = 80;
+const wchar_t LINKS_NOTE[] = L"; The keys below are links, made with REG_OPTION_CREATE_LINK.";
+const wchar_t LINK_PREFIX[] = L"; Link: ";
 
 std::wstring Quoted(const std::wstring &text)
 {
@@ -87,22 +95,26 @@ void ExportValue(std::wstring &out, const RegValue &value)
     }
 }
 
-void ExportTree(std::wstring &out, const RegKey &key, const std::wstring &name)
+void ExportTree(std::wstring &out, std::vector<std::wstring> &links, const RegKey &key, const std::wstring &name)
 {
     out += L"\r\n[" + name + L"]\r\n";
+    if (key.link)
+        links.push_back(name);
     for (const RegValue &value : key.values)
         ExportValue(out, value);
     for (const KeyPtr &child : key.subkeys)
-        ExportTree(out, *child, name + L"\\" + child->name);
+        ExportTree(out, links, *child, name + L"\\" + child->name);
 }
 
-// One step of an import, checked before anything is changed.
+// One step of an import, checked before anything is changed. A link step
+// names a key of a saved machine that is a link.
 struct ImportStep {
     KeyPath key;
     bool deleteKey;
     bool hasValue;
     bool deleteValue;
     RegValue value;
+    bool link;
 };
 
 bool ParseRoot(const std::wstring &name, KeyPath *path)
@@ -264,6 +276,15 @@ bool Parse(const std::wstring &text, std::vector<ImportStep> *steps, std::wstrin
         // Indented lines read as if they were not, blank ones are skipped.
         size_t start = lines[at].find_first_not_of(L" \t");
         const std::wstring line = start == std::wstring::npos ? std::wstring() : lines[at].substr(start);
+        if (line.compare(0, wcslen(LINK_PREFIX), LINK_PREFIX) == 0) {
+            if (!ParseRoot(line.substr(wcslen(LINK_PREFIX)), &key)) {
+                *reason = L"bad link line: " + line;
+                return false;
+            }
+            inKey = false;
+            steps->push_back(ImportStep{key, false, false, false, RegValue(), true});
+            continue;
+        }
         if (line.empty() || line[0] == L';')
             continue;
         if (line[0] == L'[') {
@@ -273,10 +294,10 @@ bool Parse(const std::wstring &text, std::vector<ImportStep> *steps, std::wstrin
                 return false;
             }
             inKey = !remove;
-            steps->push_back(ImportStep{key, remove, false, false, RegValue()});
+            steps->push_back(ImportStep{key, remove, false, false, RegValue(), false});
             continue;
         }
-        ImportStep step{key, false, true, false, RegValue()};
+        ImportStep step{key, false, true, false, RegValue(), false};
         size_t pos = 0;
         if (line[0] == L'@') {
             pos = 1;
@@ -294,9 +315,14 @@ bool Parse(const std::wstring &text, std::vector<ImportStep> *steps, std::wstrin
     return true;
 }
 
-void Apply(const ImportStep &step)
+void Apply(const ImportStep &step, bool restoreLinks)
 {
     KeyPtr key;
+    if (step.link) {
+        if (restoreLinks && WalkPath(step.key, true, &key) == ERROR_SUCCESS)
+            key->link = true;
+        return;
+    }
     if (step.deleteKey) {
         if (WalkPath(step.key, true, &key) == ERROR_SUCCESS && key->parent)
             DetachKey(*key);
@@ -316,8 +342,6 @@ void Apply(const ImportStep &step)
     } else {
         key->values.push_back(step.value);
     }
-    if (SameName(step.value.name, LINK_VALUE_NAME) && step.value.type == REG_LINK)
-        key->link = true;
 }
 
 std::wstring DecodeFile(const std::string &bytes)
@@ -328,27 +352,58 @@ std::wstring DecodeFile(const std::string &bytes)
     return DecodeUtf8(bytes.c_str() + start);
 }
 
-}  // namespace
-
-std::wstring ExportRegistry()
-{
-    std::wstring out = HEADER + std::wstring(L"\r\n");
-    const std::pair<const wchar_t *, const wchar_t *> roots[] = {{L"MACHINE", L"HKEY_LOCAL_MACHINE"},
-                                                                 {L"USER", L"HKEY_USERS"}};
-    for (const auto &root : roots)
-        if (KeyPtr key = FindChild(*TheMachine().registry, root.first))
-            ExportTree(out, *key, root.second);
-    return out;
-}
-
-bool ImportRegistry(const std::wstring &text, std::wstring *reason)
+bool ReadRegistry(const std::wstring &text, bool restoreLinks, std::wstring *reason)
 {
     std::vector<ImportStep> steps;
     if (!Parse(text, &steps, reason))
         return false;
     for (const ImportStep &step : steps)
-        Apply(step);
+        Apply(step, restoreLinks);
     return true;
+}
+
+bool ReadRegistryFile(const std::string &path, bool restoreLinks, std::wstring *reason)
+{
+    FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        *reason = L"cannot open the file";
+        return false;
+    }
+    std::string bytes;
+    char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
+    std::fclose(file);
+    return ReadRegistry(DecodeFile(bytes), restoreLinks, reason);
+}
+
+}  // namespace
+
+std::wstring ExportRegistry()
+{
+    std::wstring out = HEADER + std::wstring(L"\r\n");
+    std::vector<std::wstring> links;
+    const std::pair<const wchar_t *, const wchar_t *> roots[] = {{L"MACHINE", L"HKEY_LOCAL_MACHINE"},
+                                                                 {L"USER", L"HKEY_USERS"}};
+    for (const auto &root : roots)
+        if (KeyPtr key = FindChild(*TheMachine().registry, root.first))
+            ExportTree(out, links, *key, root.second);
+    if (!links.empty())
+        out += L"\r\n" + std::wstring(LINKS_NOTE) + L"\r\n";
+    for (const std::wstring &link : links)
+        out += LINK_PREFIX + link + L"\r\n";
+    return out;
+}
+
+bool ImportRegistry(const std::wstring &text, std::wstring *reason)
+{
+    return ReadRegistry(text, false, reason);
+}
+
+bool RestoreRegistry(const std::wstring &text, std::wstring *reason)
+{
+    return ReadRegistry(text, true, reason);
 }
 
 bool ExportRegistryFile(const std::string &path)
@@ -365,18 +420,12 @@ bool ExportRegistryFile(const std::string &path)
 
 bool ImportRegistryFile(const std::string &path, std::wstring *reason)
 {
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        *reason = L"cannot open the file";
-        return false;
-    }
-    std::string bytes;
-    char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    std::fclose(file);
-    return ImportRegistry(DecodeFile(bytes), reason);
+    return ReadRegistryFile(path, false, reason);
+}
+
+bool RestoreRegistryFile(const std::string &path, std::wstring *reason)
+{
+    return ReadRegistryFile(path, true, reason);
 }
 
 }  // namespace winsim
