@@ -9,6 +9,20 @@
 namespace {
 
 const wchar_t LINK_VALUE[] = L"SymbolicLinkValue";
+const wchar_t NAME_AS_GIVEN[] = L" (as given: where it really is could not be read)";
+
+// A comment ends at its line's end: a line break in a name is shown by the
+// symbol that stands for it, and the line stays whole.
+std::wstring OnOneLine(const std::wstring &text)
+{
+    std::wstring line(text);
+    for (wchar_t &c : line)
+        if (c == L'\r')
+            c = L'\x240D';
+        else if (c == L'\n')
+            c = L'\x240A';
+    return line;
+}
 
 }  // namespace
 
@@ -26,11 +40,11 @@ void UndoLink(HKEY hLink)
     std::wstring target;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
         target.push_back(static_cast<wchar_t>(static_cast<BYTE>(bytes[i]) | static_cast<BYTE>(bytes[i + 1]) << 8));
-    TheRecord.text = L"; Registry link " + path + L" to " + target + L"\n\n";
+    TheRecord.text = OnOneLine(L"; Registry link " + path + L" to " + target) + L"\n\n";
     WriteUndoEntry();
 }
 
-void NoteFileChange(FileChange change, LPCWSTR lpPath)
+void NoteFileChange(FileChange change, LPCWSTR lpPath, LPCWSTR lpRealPath, LPCWSTR lpNow)
 {
     static const struct {
         TallyItem item;
@@ -45,6 +59,10 @@ void NoteFileChange(FileChange change, LPCWSTR lpPath)
     Tally(notes[change].item);
     if (!UndoActive())
         return;
-    TheRecord.text = notes[change].text + std::wstring(lpPath) + L"\n";
+    std::wstring note =
+        notes[change].text + (lpRealPath ? std::wstring(lpRealPath) : lpPath + std::wstring(NAME_AS_GIVEN));
+    if (lpNow)
+        note += L", now " + std::wstring(lpNow);
+    TheRecord.text = OnOneLine(note) + L"\n";
     WriteUndoEntry();
 }
