@@ -107,6 +107,8 @@ TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
     // The import gives the refused key its parent's security back.
     const std::wstring machine = KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false);
     deny_everyone(HKEY_LOCAL_MACHINE, TREE + L"\\Locked");
+    // A link is a comment, which a line break in its target must not end.
+    add_link(TREE + L"\\Link", L"SOFTWARE\\line\r\nbreak");
     const std::wstring user = KeyTree(HKEY_CURRENT_USER, USER_TREE, 0, false);
     const std::wstring classes = KeyTree(HKEY_CLASSES_ROOT, CLASS_KEY, 0, false);
 
@@ -121,6 +123,9 @@ TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
     EXPECT_NE(std::wstring::npos,
               Lower(undo).find(
                   L"; owner and dacl of hkey_local_machine\\software\\vxtest\\undo\\locked before the run: o:bad:"));
+    EXPECT_NE(std::wstring::npos,
+              Lower(undo).find(L"\n; registry link hkey_local_machine\\software\\vxtest\\undo\\link "
+                               L"to \\registry\\machine\\software\\line\u240D\u240Abreak\n"));
 
     ASSERT_TRUE(ImportUndoFile(folder_));
     EXPECT_EQ(machine, KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false));
