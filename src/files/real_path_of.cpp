@@ -57,9 +57,7 @@ bool NameOnVolume(NtQueryInformationFileFunction query, HANDLE item, std::wstrin
     return false;
 }
 
-}  // namespace
-
-bool RealPathOf(LPCWSTR lpPath, std::wstring *lpRealPath)
+bool LookUpRealPath(LPCWSTR lpPath, std::wstring *lpRealPath)
 {
     NtQueryInformationFileFunction query = LookUpQuery();
     WCHAR full[MAX_PATH];
@@ -80,4 +78,16 @@ bool RealPathOf(LPCWSTR lpPath, std::wstring *lpRealPath)
         return false;
     *lpRealPath = std::wstring(full, 2) + name;
     return true;
+}
+
+}  // namespace
+
+// The lookup is for the notes alone: it leaves the last error as it found
+// it, so that what the run reports next does not change.
+bool RealPathOf(LPCWSTR lpPath, std::wstring *lpRealPath)
+{
+    DWORD lastError = GetLastError();
+    bool found = LookUpRealPath(lpPath, lpRealPath);
+    SetLastError(lastError);
+    return found;
 }
