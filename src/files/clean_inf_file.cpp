@@ -4,7 +4,6 @@
 #include <cwchar>
 
 #include "files/files.h"
-#include "record/record.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -87,9 +86,11 @@ DWORD CleanInfFile(DWORD dwMode, LPWSTR lpInfPath, WIN32_FIND_DATAW findData)
     if (dwMode) {
         if (ChangeFileAttrib(lpInfPath) != 0)
             return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "ChangeFileAttrib() fail");
+        std::wstring real;
+        RealPathOf(lpInfPath, &real);
         if (!DeleteFileW(lpInfPath))
             return ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "DeleteFile() *.inf");
-        NoteFileChange(DRIVER_PACKAGE_REMOVED, lpInfPath);
+        NoteDeleted(DRIVER_PACKAGE_REMOVED, lpInfPath, real);
         PrintOut(L"Delete file: %ls\n", lpInfPath);
     } else {
         PrintOut(L"Find file: %ls\n", lpInfPath);
@@ -104,15 +105,19 @@ DWORD CleanInfFile(DWORD dwMode, LPWSTR lpInfPath, WIN32_FIND_DATAW findData)
         return 0;
     }
     DWORD result = 0;
-    if (dwMode == 0)
+    if (dwMode == 0) {
         PrintOut(L"Find file: %ls\n", lpInfPath);
-    else if (ChangeFileAttrib(lpInfPath) != 0)
+    } else if (ChangeFileAttrib(lpInfPath) != 0) {
         result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "ChangeFileAttrib() fail");
-    else if (!DeleteFileW(lpInfPath))
-        result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "DeleteFile() *.pnf");
-    else {
-        NoteFileChange(FILE_DELETED, lpInfPath);
-        PrintOut(L"Delete file: %ls\n", lpInfPath);
+    } else {
+        std::wstring real;
+        RealPathOf(lpInfPath, &real);
+        if (!DeleteFileW(lpInfPath)) {
+            result = ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "DeleteFile() *.pnf");
+        } else {
+            NoteDeleted(FILE_DELETED, lpInfPath, real);
+            PrintOut(L"Delete file: %ls\n", lpInfPath);
+        }
     }
     FindClose(search);
     return result;

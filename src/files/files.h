@@ -2,6 +2,7 @@
 // restart, folder trees, files named by a mask, staged driver packages.
 #pragma once
 
+#include "record/record.h"
 #include "win32api.h"
 
 // 1 when the file is deleted, or moved to a temporary name in its folder and
@@ -37,3 +38,25 @@ DWORD ScheduleContentsAtRestart(LPCWSTR lpFolder);
 bool JoinPath(LPWSTR lpBuffer, size_t nSize, LPCWSTR lpPrefix, LPCWSTR lpName);
 // Reports a path that does not fit its buffer, which is then skipped.
 DWORD ReportPathTooLong(int line, LPCWSTR lpPrefix, LPCWSTR lpName);
+
+// The undo file's notes of files, naming where each item really is.
+// The item's full path on its volume after its drive, as the file system
+// names it (WOW64 redirection resolved); false when it cannot be read.
+bool RealPathOf(LPCWSTR lpPath, std::wstring *lpRealPath);
+// An item gone; real is empty when where it really was could not be read.
+void NoteDeleted(FileChange change, LPCWSTR lpPath, const std::wstring &real);
+// An item left for a restart, moved to lpTmpName in its folder (null when it
+// stays where it was).
+void NoteAtRestart(FileChange change, LPCWSTR lpPath, const std::wstring &real, LPCWSTR lpTmpName);
+// Where an item is after its move to lpTmpName in its own folder: in the
+// folder of real, or at lpTmpName as given when real is empty.
+std::wstring NameAfterMove(const std::wstring &real, LPCWSTR lpTmpName);
+// While one lives (a tree wipe), the notes of items left for a restart are
+// held; when the outermost goes they are written. A folder moved meanwhile
+// from one full path to another carries the held items under it.
+class RestartNotesHeld {
+  public:
+    RestartNotesHeld();
+    ~RestartNotesHeld();
+};
+void MoveHeldNotes(const std::wstring &from, const std::wstring &to);

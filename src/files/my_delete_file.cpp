@@ -1,7 +1,6 @@
 #include <cstdlib>
 
 #include "files/files.h"
-#include "record/record.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -9,8 +8,10 @@ int MyDeleteFile(LPCWSTR lpFileName)
 {
     // Clears read-only, hidden and system; the delete decides.
     SetFileAttributesW(lpFileName, FILE_ATTRIBUTE_NORMAL);
+    std::wstring real;
+    RealPathOf(lpFileName, &real);
     if (DeleteFileW(lpFileName)) {
-        NoteFileChange(FILE_DELETED, lpFileName);
+        NoteDeleted(FILE_DELETED, lpFileName, real);
         return 1;
     }
     PrintOut(L"File: %ls couldn't be deleted.\n", lpFileName);
@@ -36,7 +37,7 @@ int MyDeleteFile(LPCWSTR lpFileName)
         ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "MoveFileEx from file: %S to NULL fail.", tmpName);
         return 0;
     }
-    NoteFileChange(FILE_AT_RESTART, lpFileName);
+    NoteAtRestart(FILE_AT_RESTART, lpFileName, real, tmpName);
     PrintOut(L"File: %ls success mark delete at reboot.\n", lpFileName);
     return 1;
 }

@@ -2,7 +2,6 @@
 #include <cwchar>
 
 #include "files/files.h"
-#include "record/record.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -60,8 +59,10 @@ DWORD WipeEntries(LPCWSTR lpPrefix, LPWSTR lpWork)
 DWORD RemoveFolder(LPCWSTR lpPath, bool isLink)
 {
     SetFileAttributesW(lpPath, FILE_ATTRIBUTE_NORMAL);
+    std::wstring real;
+    RealPathOf(lpPath, &real);
     if (RemoveDirectoryW(lpPath)) {
-        NoteFileChange(FOLDER_DELETED, lpPath);
+        NoteDeleted(FOLDER_DELETED, lpPath, real);
         PrintOut(L"Deleted dir: %ls\n", lpPath);
         return 0;
     }
@@ -69,6 +70,7 @@ DWORD RemoveFolder(LPCWSTR lpPath, bool isLink)
     WCHAR tmpName[MAX_PATH];
     LPCWSTR target = tmpName;
     if (RenameToTmpName(lpPath, tmpName)) {
+        MoveHeldNotes(real.empty() ? lpPath : real, NameAfterMove(real, tmpName));
         // What was scheduled inside was recorded under the old name, which
         // no longer leads to it: record it again under the new one.
         if (!isLink)
@@ -79,7 +81,7 @@ DWORD RemoveFolder(LPCWSTR lpPath, bool isLink)
         target = lpPath;
     }
     if (MoveFileExW(target, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-        NoteFileChange(FOLDER_AT_RESTART, target);
+        NoteAtRestart(FOLDER_AT_RESTART, lpPath, real, target == tmpName ? tmpName : nullptr);
         PrintOut(L"Marked to delete on reboot dir: %ls\n", target);
     } else {
         ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "MoveFileEx: %S to NULL fail.", target);
@@ -88,9 +90,7 @@ DWORD RemoveFolder(LPCWSTR lpPath, bool isLink)
     return result;
 }
 
-}  // namespace
-
-DWORD RecurseWipeTree(LPCWSTR lpPath)
+DWORD WipeTree(LPCWSTR lpPath)
 {
     WIN32_FIND_DATAW data;
     HANDLE search = FindFirstFileW(lpPath, &data);
@@ -133,4 +133,12 @@ DWORD RecurseWipeTree(LPCWSTR lpPath)
     free(prefix);
     free(work);
     return result;
+}
+
+}  // namespace
+
+DWORD RecurseWipeTree(LPCWSTR lpPath)
+{
+    RestartNotesHeld held;
+    return WipeTree(lpPath);
 }

@@ -15,11 +15,12 @@ int RenameToTmpName(LPCWSTR lpPath, LPWSTR lpTmpName)
         return 0;
     }
     free(folder);
-    // A folder cannot replace the placeholder file; a file can.
+    // A folder cannot replace the placeholder file; a file can. The
+    // placeholder is ours, not the products': it goes unnoted and uncounted.
     DWORD attributes = GetFileAttributesW(lpPath);
     bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (GetFileAttributesW(lpTmpName) != INVALID_FILE_ATTRIBUTES && isFolder && !MyDeleteFile(lpTmpName)) {
-        PrintOut(L"MyDeleteFile fail: %ls.\n", lpTmpName);
+    if (GetFileAttributesW(lpTmpName) != INVALID_FILE_ATTRIBUTES && isFolder && !DeleteFileW(lpTmpName)) {
+        ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "DeleteFile for the placeholder: %S fail.", lpTmpName);
         return 0;
     }
     if (!MoveFileExW(lpPath, lpTmpName, MOVEFILE_REPLACE_EXISTING)) {

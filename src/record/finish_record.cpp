@@ -39,14 +39,18 @@ std::wstring UndoState()
         state = L"INCOMPLETE: writing it failed (" + TheRecord.writeFailure +
                 L"); nothing the run removed after that is in it";
     if (TheRecord.dwMissing)
-        state += (state.empty() ? L"INCOMPLETE: " : L"; ") + std::wstring(L"it lacks ") +
-                 Number(TheRecord.dwMissing) + L" entries (each named in the log as \"Not in the undo file\"), " +
-                 CONTINUATION + L"the first: " + TheRecord.missing;
+        state += (state.empty() ? L"INCOMPLETE: " : L"; ") + std::wstring(L"it lacks ") + Number(TheRecord.dwMissing) +
+                 L" entries (each named in the log as \"Not in the undo file\")," + CONTINUATION + L"the first: " +
+                 TheRecord.missing;
     if (!state.empty())
         return state;
-    return std::wstring(L"complete: importing it gives back every registry key and value the run") + CONTINUATION +
-           L"deleted or changed; links, owners and DACLs of keys, and files are" + CONTINUATION +
-           L"listed in it as comments only";
+    std::wstring gives = TheRecord.fPrivateKeysLeftOut
+                             ? L"complete but for the users' private keys, deleted on request and never kept:" +
+                                   std::wstring(CONTINUATION) +
+                                   L"importing it gives back every other registry key and value"
+                             : L"complete: importing it gives back every registry key and value";
+    return gives + CONTINUATION + L"the run deleted or changed; links, owners and DACLs of keys, and files" +
+           CONTINUATION + L"are listed in it as comments only";
 }
 
 std::wstring RestartState(RestartPlan restart)

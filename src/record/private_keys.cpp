@@ -17,6 +17,7 @@ void NotePrivateKeys(const std::wstring &path)
         _wcsnicmp(path.c_str(), root.c_str(), root.size()) == 0)
         return;
     TheRecord.privateRoot = path;
+    TheRecord.fPrivateKeysLeftOut = TRUE;
     TheRecord.text = L"; " + OneLine(path) +
                      L" and everything below it: the users' private keys, deleted on request, are not kept in this"
                      L" record; their deletion cannot be undone\n\n";

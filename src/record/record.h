@@ -38,6 +38,8 @@ void KeepPrivateKeysOut(BOOL fOn);
 void NoteListRepaired(HKEY hKey, LPCWSTR lpValueName);
 
 // Files, folders and driver packages are not copied: each is listed as a
-// comment in undo.reg, and counted.
+// comment in undo.reg, and counted. lpPath is the item as the run named it,
+// lpRealPath where it really was (null when that could not be read), lpNow
+// where an item left for a restart waits (null when it stays where it was).
 enum FileChange { FILE_DELETED, FOLDER_DELETED, FILE_AT_RESTART, FOLDER_AT_RESTART, DRIVER_PACKAGE_REMOVED };
-void NoteFileChange(FileChange change, LPCWSTR lpPath);
+void NoteFileChange(FileChange change, LPCWSTR lpPath, LPCWSTR lpRealPath, LPCWSTR lpNow);

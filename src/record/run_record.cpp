@@ -86,17 +86,14 @@ BOOL IsWritablePath(const std::wstring &path)
 
 std::wstring OneLine(const std::wstring &text)
 {
-    std::wstring line;
-    for (wchar_t c : text) {
+    std::wstring line(text);
+    for (wchar_t &c : line)
         if (c == L'\r')
-            line += L"<CR>";
+            c = L'\x240D';
         else if (c == L'\n')
-            line += L"<LF>";
+            c = L'\x240A';
         else if (c == L'\0')
-            line += L"<NUL>";
-        else
-            line.push_back(c);
-    }
+            c = L'\x2400';
     return line;
 }
 

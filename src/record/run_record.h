@@ -18,12 +18,13 @@ struct RunRecord {
     DWORD dwMissing;            // how many entries it lacks
     std::wstring privateRoot;   // the users' private keys being deleted: none of their data is kept
     BOOL fPrivateKeys;          // the settings key with the users' private keys is being deleted
+    BOOL fPrivateKeysLeftOut;   // and some of it went: the undo file says so
     std::wstring writeFailure;  // why it was given up before the run's end
     TextFile undo;
     TextFile log;
     BOOL fLogOpen;
     std::wstring logProblem;  // why log.txt is not whole
-    std::wstring userKey;     // the running user's key, as the kernel names it
+    std::wstring userKey;     // the running user's key: HKEY_USERS\<SID>
     std::wstring text;        // the entry being built
     std::vector<BYTE> data;   // value data being read
     std::vector<WCHAR> name;  // value name being read
@@ -51,8 +52,9 @@ void UndoMissingStatus(const std::wstring &what, LONG status);
 // Whether a key's path can stand in the registry editor's text: a line
 // break would end the key's line and a NUL the name, so neither can.
 BOOL IsWritablePath(const std::wstring &path);
-// Text for a comment line: line breaks and NULs shown as visible marks, so
-// that the comment stays one line whatever name it holds.
+// Text for a comment line: line breaks and NULs shown by the symbols that
+// stand for them (U+240D, U+240A, U+2400), so that the comment stays one
+// line whatever name it holds.
 std::wstring OneLine(const std::wstring &text);
 // The values of a key whose data before the run is already in the undo file,
 // which must keep only that: an import takes the last data written for a

@@ -1,11 +1,11 @@
 #include <cwchar>
 
 #include "record/record.h"
-#include "version.h"
 #include "record/run_record.h"
 #include "report/console_log.h"
 #include "report/console_text.h"
 #include "report/tally.h"
+#include "version.h"
 
 namespace {
 
@@ -53,14 +53,14 @@ BOOL FindKeyNames(std::wstring *reason)
         *reason = L"ntdll's NtQueryKey, which names the keys, is missing";
         return FALSE;
     }
-    // The running user's own key, for the header: \REGISTRY\USER\<SID>.
+    // The running user's own key, for the header: HKEY_USERS\<SID>.
     HKEY software;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_QUERY_VALUE, &software) == ERROR_SUCCESS) {
-        std::wstring name;
+        std::wstring path;
         const size_t suffix = wcslen(L"\\Software");
-        if (KernelKeyName(software, &name) == 0 && name.size() > suffix &&
-            _wcsicmp(name.c_str() + name.size() - suffix, L"\\Software") == 0)
-            TheRecord.userKey = name.substr(0, name.size() - suffix);
+        if (RealKeyPath(software, &path) == 0 && path.size() > suffix &&
+            _wcsicmp(path.c_str() + path.size() - suffix, L"\\Software") == 0)
+            TheRecord.userKey = path.substr(0, path.size() - suffix);
         RegCloseKey(software);
     }
     return TRUE;
@@ -76,12 +76,12 @@ std::wstring UndoHeader(const std::wstring &path, const SYSTEMTIME &started)
     chars = UNLEN + 1;
     GetUserNameW(user, &chars);
     const std::wstring &key = TheRecord.userKey;
-    std::wstring userKey = key.empty() ? L"" : L" (HKEY_USERS" + key.substr(key.find(L'\\', 1)) + L")";
+    std::wstring userKey = key.empty() ? L"" : L" (" + key + L")";
     wchar_t time[32];
     swprintf(time, 32, L"%04u-%02u-%02u %02u:%02u:%02u", started.wYear, started.wMonth, started.wDay, started.wHour,
              started.wMinute, started.wSecond);
-    return L"; Undo file of vxclean " WIDE(VXCLEAN_VERSION_TEXT) L", run on " + std::wstring(computer) + L" as " + user +
-           OneLine(userKey) + L", started " + time + L".\n" +
+    return L"; Undo file of vxclean " WIDE(VXCLEAN_VERSION_TEXT) L", run on " + std::wstring(computer) + L" as " +
+           user + OneLine(userKey) + L", started " + time + L".\n" +
            L"; It holds what the registry lost in that run. To put it back, as an administrator:\n" +
            L";   reg import \"" + OneLine(path) + L"\"\n" +
            L"; On 64-bit Windows use the 64-bit reg.exe (C:\\Windows\\System32 of a 64-bit command prompt),\n" +

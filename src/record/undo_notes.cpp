@@ -9,6 +9,7 @@
 namespace {
 
 const wchar_t LINK_VALUE[] = L"SymbolicLinkValue";
+const wchar_t NAME_AS_GIVEN[] = L" (as given: where it really is could not be read)";
 
 }  // namespace
 
@@ -26,11 +27,11 @@ void UndoLink(HKEY hLink)
     std::wstring target;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
         target.push_back(static_cast<wchar_t>(static_cast<BYTE>(bytes[i]) | static_cast<BYTE>(bytes[i + 1]) << 8));
-    TheRecord.text = L"; Registry link " + OneLine(path) + L" to " + OneLine(target) + L"\n\n";
+    TheRecord.text = OneLine(L"; Registry link " + path + L" to " + target) + L"\n\n";
     WriteUndoEntry();
 }
 
-void NoteFileChange(FileChange change, LPCWSTR lpPath)
+void NoteFileChange(FileChange change, LPCWSTR lpPath, LPCWSTR lpRealPath, LPCWSTR lpNow)
 {
     static const struct {
         TallyItem item;
@@ -45,6 +46,10 @@ void NoteFileChange(FileChange change, LPCWSTR lpPath)
     Tally(notes[change].item);
     if (!UndoActive())
         return;
-    TheRecord.text = notes[change].text + std::wstring(lpPath) + L"\n";
+    std::wstring note =
+        notes[change].text + (lpRealPath ? std::wstring(lpRealPath) : lpPath + std::wstring(NAME_AS_GIVEN));
+    if (lpNow)
+        note += L", now " + std::wstring(lpNow);
+    TheRecord.text = OneLine(note) + L"\n";
     WriteUndoEntry();
 }

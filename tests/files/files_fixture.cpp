@@ -5,6 +5,8 @@
 #include <cwctype>
 
 #include "output_capture.h"
+#include "record/record.h"
+#include "record_files.h"
 #include "test_machine.h"
 
 #ifndef _WIN32
@@ -110,6 +112,31 @@ std::string Utf16(const std::wstring &text)
 std::wstring Recorded(const std::wstring &path)
 {
     return L"\\??\\" + path;
+}
+
+RecordedCall UnderRecord(const std::function<DWORD()> &call)
+{
+    RecordedCall recorded;
+    recorded.printed = Capture([&] {
+        StartRecord(TRUE);
+        DWORD result = call();
+        FinishRecord(result, RESTART_NONE);
+        return result;
+    });
+    std::vector<std::wstring> folders = RecordFolders();
+    std::wstring undo = folders.empty() ? L"" : RecordText(folders.back(), L"undo.reg");
+    // The notes come after the header's lines, which end at a blank line.
+    const size_t header = undo.find(L"\n; Undo file of ");
+    size_t at = header == std::wstring::npos ? header : undo.find(L"\n;", undo.find(L"\n\n", header));
+    for (; at != std::wstring::npos; at = undo.find(L"\n;", at + 1))
+        recorded.notes.push_back(undo.substr(at + 1, undo.find(L'\n', at + 1) - at - 1));
+    std::sort(recorded.notes.begin(), recorded.notes.end());
+    return recorded;
+}
+
+std::wstring SummaryLine(const std::wstring &label, DWORD count, const std::wstring &after)
+{
+    return L"  " + label + std::wstring(26 - label.size(), L' ') + std::to_wstring(count) + after + L"\n";
 }
 
 void FilesTest::SetUp()

@@ -58,3 +58,13 @@ class FilesTest : public testing::Test {
 
 // A record's form of a path.
 std::wstring Recorded(const std::wstring &path);
+
+// What a call did under a record of its own: its result and console text,
+// the summary's included, and the undo file's comment lines in order of text.
+struct RecordedCall {
+    Printed printed;
+    std::vector<std::wstring> notes;
+};
+RecordedCall UnderRecord(const std::function<DWORD()> &call);
+// The summary's line of a count.
+std::wstring SummaryLine(const std::wstring &label, DWORD count, const std::wstring &after = L"");

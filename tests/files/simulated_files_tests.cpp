@@ -1,7 +1,10 @@
 // What Wine cannot show: it has no junctions, lets a folder be renamed while
 // a file in it is open, drops read-only on folders, cannot fail to record a
-// deletion at restart, and carries the records out only in a new session.
+// deletion at restart, and carries the records out only in a new session;
+// its test programs are 64-bit processes, which WOW64 never redirects.
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include <winsim/control.h>
 
@@ -122,4 +125,39 @@ TEST_F(SimulatedFilesTest, AnInfSearchThatFailsOtherwiseThanNotFoundIsReported)
     Printed outcome = Capture([] { return CleanDriverPackages(1); });
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), outcome.result);
     EXPECT_EQ(std::vector<std::wstring>{L"FindFirstFile()"}, ReportMessages(outcome.err));
+}
+
+TEST_F(SimulatedFilesTest, NotesNameTheItemThatRedirectionAndJunctionsLeadTo)
+{
+    // Our 32-bit process on 64-bit Windows, its system folder redirected.
+    winsim::SetMachineKind(winsim::MachineKind::Windows64);
+    MakeFolder(L"C:\\Windows\\system32\\vxnotes");
+    MakeFile(L"C:\\Windows\\system32\\vxnotes\\a.dll");
+    MakeFile(L"C:\\Windows\\system32\\vxnote.dll");
+    // A junction to a folder whose name, made on the host, holds a line break.
+    std::string host = winsim::HostPathOf(Work());
+    std::filesystem::create_directory(host + "/line\nbreak");
+    std::ofstream(host + "/line\nbreak/x.dll") << "x";
+    std::filesystem::create_directory_symlink(host + "/line\nbreak", host + "/J");
+    const struct {
+        std::wstring path;
+        bool nameQueryMissing;
+        std::vector<std::wstring> notes;
+    } cases[] = {
+        {L"C:\\Windows\\system32\\vxnotes",
+         false,
+         {L"; Deleted file: C:\\Windows\\SysWOW64\\vxnotes\\a.dll",
+          L"; Deleted folder: C:\\Windows\\SysWOW64\\vxnotes"}},
+        {Work(L"J\\x.dll"), false, {L"; Deleted file: " + Work(L"line\u240Abreak\\x.dll")}},
+        {L"C:\\Windows\\system32\\vxnote.dll",
+         true,
+         {L"; Deleted file: C:\\Windows\\system32\\vxnote.dll (as given: where it really is could not be read)"}},
+    };
+    for (const auto &item : cases) {
+        if (item.nameQueryMissing)
+            winsim::RemoveExport("ntdll", "NtQueryInformationFile");
+        RecordedCall run = UnderRecord([&] { return RecurseWipeTree(item.path.c_str()); });
+        EXPECT_EQ(0u, run.printed.result) << run.printed.err;
+        EXPECT_EQ(item.notes, run.notes);
+    }
 }

@@ -74,7 +74,7 @@ std::wstring RecordText(const std::wstring &folder, const wchar_t *name)
         if (sizeof(wchar_t) == 4 && c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
             units[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-        if (c != L'\r')
+        if (c != L'\r' || i + 1 == units.size() || units[i + 1] != L'\n')
             text.push_back(static_cast<wchar_t>(c));
     }
     return text;

@@ -29,11 +29,15 @@ const LONG ERROR_DISK_FULL_CODE = 112;
 
 // The registry as the registry editor exports it, each key's values in name
 // order (a value put back comes after those that stayed, as on Windows),
-// without the delete-at-restart records that a run adds.
-std::wstring Registry()
+// without the delete-at-restart records that a run adds, nor the vendor's
+// key with the users' private keys, which no record keeps.
+std::wstring Registry(bool withPrivateKeys = true)
 {
     std::wstring text;
     for (const auto &key : ExportedKeys(winsim::ExportRegistry())) {
+        if (!withPrivateKeys && (key.first.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexa Lune") == 0 ||
+                                 key.first.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Vexa Lune") == 0))
+            continue;
         text += key.first + L"\n";
         for (const std::wstring &value : key.second)
             if (value.compare(0, 30, L"\"PendingFileRenameOperations\"=") != 0)
@@ -61,10 +65,10 @@ std::string Difference(const std::wstring &before, const std::wstring &after)
     return text;
 }
 
-// A line of the summary.
+// The start of a line of the summary.
 std::wstring SummaryLine(const std::wstring &label, const std::wstring &value)
 {
-    return L"  " + label + std::wstring(26 - label.size(), L' ') + value + L"\n";
+    return L"  " + label + std::wstring(26 - label.size(), L' ') + value;
 }
 
 // The installed machine with what an undo file finds hardest: strings that
@@ -89,6 +93,28 @@ void InstallHardMachine(winsim::MachineKind kind)
     add_key(HKEY_LOCAL_MACHINE, std::wstring(SERVICE) + L"\\Locked\\Inner");
     deny_everyone(HKEY_LOCAL_MACHINE, std::wstring(SERVICE) + L"\\Locked");
     add_link(std::wstring(SERVICE) + L"\\Link", L"SOFTWARE\\Microsoft");
+    // Names that the registry editor's text holds however odd, and a key
+    // that holds a link's value without being a link.
+    const std::wstring names = std::wstring(SERVICE) + L"\\Names";
+    for (const std::wstring &name : {std::wstring(L"]close"), std::wstring(L"[open"), std::wstring(L"a=b"),
+                                     std::wstring(L"\"quoted\""), std::wstring(L";semi"), std::wstring(255, L'n')})
+        add_sz(HKEY_LOCAL_MACHINE, names + L"\\" + name, name, L"value of " + name);
+    std::vector<BYTE> target = SzBytes(L"\\REGISTRY\\MACHINE\\SOFTWARE\\Microsoft");
+    target.resize(target.size() - 2);
+    add_value(HKEY_LOCAL_MACHINE, names + L"\\NotALink", L"SymbolicLinkValue", REG_LINK, target);
+    add_sz(HKEY_LOCAL_MACHINE, names + L"\\NotALink", L"kept", L"an ordinary key's value");
+    add_sz(HKEY_LOCAL_MACHINE, names + L"\\NotALink\\Child", L"kept", L"an ordinary key's subkey");
+}
+
+// Names that the text cannot hold: 4 keys and a value that the undo file
+// names as missing, and nothing else of it is lost.
+const unsigned UNWRITABLE_ENTRIES = 5;
+void PlantUnwritableNames()
+{
+    const std::wstring names = std::wstring(SERVICE) + L"\\Names";
+    for (const wchar_t *name : {L"line\nbreak", L"carriage\rreturn"})
+        add_sz(HKEY_LOCAL_MACHINE, names + L"\\" + name + L"\\Inner", L"v", L"below a name with a line break");
+    add_sz(HKEY_LOCAL_MACHINE, names, L"value\nname", L"a value name with a line break");
 }
 
 size_t CountLines(const std::wstring &text, const std::wstring &start)
@@ -122,7 +148,8 @@ TEST_P(RecordTest, ImportingTheUndoFileGivesBackEveryKeyAndValueTheRunRemoved)
     InstallHardMachine(GetParam());
     const std::wstring before = Registry();
     const std::wstring lockedSecurity = KeyTree(HKEY_LOCAL_MACHINE, std::wstring(SERVICE) + L"\\Locked");
-    Outcome run = RunVxclean({L"-clear", L"-delkeys"});
+    PlantUnwritableNames();
+    Outcome run = RunVxclean({L"-clear"});
     const std::wstring afterRun = Registry();
     ASSERT_EQ(0u, run.status) << run.err;
     ASSERT_EQ(std::vector<std::wstring>{L"C:\\Windows\\Temp\\vxclean-20261207-093000"}, RecordFolders());
@@ -139,6 +166,10 @@ TEST_P(RecordTest, ImportingTheUndoFileGivesBackEveryKeyAndValueTheRunRemoved)
     const size_t owners = CountLines(undo, L"; Owner and DACL of ");
     EXPECT_NE(std::wstring::npos, undo.find(L"\\Services\\vxcsp\\Locked before the run: O:BAD:(D;"));
     EXPECT_NE(std::wstring::npos, undo.find(L"; Deleted file: C:\\"));
+    EXPECT_EQ(UNWRITABLE_ENTRIES, CountLines(run.out, L"Not in the undo file: "));
+    EXPECT_NE(std::wstring::npos,
+              run.out.find(L"\nNot in the undo file: the key HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001"
+                           L"\\Services\\vxcsp\\Names\\line\u240Abreak\\Inner (its name cannot be"));
 
     ASSERT_TRUE(ImportUndoFile(folder));
     // The link is a comment: everything else is back, byte for byte.
@@ -156,11 +187,62 @@ TEST_P(RecordTest, ImportingTheUndoFileGivesBackEveryKeyAndValueTheRunRemoved)
             kept.insert(line);
     while (std::getline(keysBefore, line))
         removed += !line.empty() && line[0] == L'[' && !kept.count(line);
+    const std::wstring summary = SummaryOf(run.out);
     EXPECT_NE(std::wstring::npos,
-              SummaryOf(run.out).find(SummaryLine(L"Registry keys removed:", std::to_wstring(removed))))
-        << SummaryOf(run.out);
-    EXPECT_NE(std::wstring::npos, SummaryOf(run.out).find(SummaryLine(L"Undo file:", L"complete")));
+              summary.find(SummaryLine(L"Registry keys removed:", std::to_wstring(removed + UNWRITABLE_ENTRIES - 1))))
+        << summary;
+    EXPECT_NE(std::wstring::npos,
+              summary.find(SummaryLine(L"Undo file:", L"INCOMPLETE: it lacks " + std::to_wstring(UNWRITABLE_ENTRIES))));
     EXPECT_EQ(removed, owners);
+}
+
+// The vendor's key holds the users' private keys: a run that deletes it on
+// request writes none of them into any file of its record.
+TEST_P(RecordTest, PrivateKeysDeletedOnRequestLeaveNoTraceInTheRecord)
+{
+    InstallHardMachine(GetParam());
+    const std::wstring before = Registry(false);
+    Outcome run = RunVxclean({L"-clear", L"-delkeys", L"-from_window"});
+    ASSERT_EQ(0u, run.status) << run.err;
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune");
+    ASSERT_EQ(1u, RecordFolders().size());
+    for (const wchar_t *file : {L"undo.reg", L"log.txt", L"summary.txt"}) {
+        const std::wstring text = RecordText(RecordFolders()[0], file);
+        EXPECT_FALSE(text.empty()) << file;
+        EXPECT_EQ(std::wstring::npos, text.find(L"container")) << file;
+    }
+    EXPECT_NE(std::wstring::npos, RecordText(RecordFolders()[0], L"undo.reg")
+                                      .find(L"\n; HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexa Lune and everything below it: "
+                                            L"the users' private keys, deleted on request, are not kept"));
+    EXPECT_NE(std::wstring::npos, SummaryOf(run.out).find(SummaryLine(
+                                      L"Undo file:", L"complete but for the users' private keys, deleted on request")));
+    ASSERT_TRUE(ImportUndoFile(RecordFolders()[0]));
+    add_link(std::wstring(SERVICE) + L"\\Link", L"SOFTWARE\\Microsoft");
+    EXPECT_TRUE(before == Registry(false)) << Difference(before, Registry(false));
+}
+
+// The restart is asked once the record is whole: a session that ends at the
+// question loses nothing of it.
+TEST_P(RecordTest, ARunEndedAtTheRestartQuestionHasItsWholeRecord)
+{
+    InstallHardMachine(GetParam());
+    winsim::QueueDialogAnswers({IDNO});
+    Outcome declined = RunVxclean({L"-clear", L"-reboot"});
+    ASSERT_EQ(1u, winsim::DialogsShown().size());
+
+    InstallHardMachine(GetParam());
+    winsim::KillAtCall("MessageBoxW", winsim::CallCount("MessageBoxW") + 1);
+    {
+#ifdef __SANITIZE_ADDRESS__
+        __lsan::ScopedDisabler killedRunLeaks;
+#endif
+        EXPECT_THROW(RunVxclean({L"-clear", L"-reboot"}), winsim::ProcessKilled);
+    }
+    ASSERT_EQ(1u, RecordFolders().size());
+    EXPECT_EQ(declined.out, RecordText(RecordFolders()[0], L"log.txt"));
+    EXPECT_EQ(SummaryOf(declined.out), RecordText(RecordFolders()[0], L"summary.txt"));
+    EXPECT_NE(std::wstring::npos,
+              SummaryOf(declined.out).find(SummaryLine(L"Restart needed:", L"yes; the restart is asked after")));
 }
 
 TEST_P(RecordTest, AKilledRunLeavesAnUndoFileThatGivesBackAllItRemoved)
@@ -182,7 +264,7 @@ TEST_P(RecordTest, AKilledRunLeavesAnUndoFileThatGivesBackAllItRemoved)
             continue;
         unsigned nth = 1 + (i * 7919u) % calls[function];
         InstallHardMachine(GetParam());
-        const std::wstring before = Registry();
+        const std::wstring before = Registry(false);
         winsim::KillAtCall(function, winsim::CallCount(function) + nth);
         {
 #ifdef __SANITIZE_ADDRESS__
@@ -194,8 +276,8 @@ TEST_P(RecordTest, AKilledRunLeavesAnUndoFileThatGivesBackAllItRemoved)
         ASSERT_EQ(1u, RecordFolders().size());
         ASSERT_TRUE(ImportUndoFile(RecordFolders()[0])) << function << " " << nth;
         add_link(std::wstring(SERVICE) + L"\\Link", L"SOFTWARE\\Microsoft");
-        EXPECT_TRUE(before == Registry())
-            << "killed at " << function << " call " << nth << Difference(before, Registry());
+        EXPECT_TRUE(before == Registry(false))
+            << "killed at " << function << " call " << nth << Difference(before, Registry(false));
     }
 }
 
@@ -206,26 +288,27 @@ TEST_P(RecordTest, ARecordThatCannotBeMadeOrWrittenChangesNothingOfTheRun)
     const std::wstring cleaned = Registry();
     ASSERT_EQ(RECORD_LINE, normal.out.substr(0, wcslen(RECORD_LINE)));
 
-    struct {
-        const char *function;
-        unsigned nth;
-        const wchar_t *said;
-    } faults[] = {
-        {"CreateDirectoryW", 1,
-         L"No undo file: cannot make the folder C:\\Windows\\Temp\\vxclean-20261207-093000 (error 5"},
-        {"WriteFile", 6, L"  Undo file:                INCOMPLETE: writing it failed (error 112"},
-    };
-    for (const auto &fault : faults) {
+    const wchar_t NO_FOLDER[] =
+        L"No undo file: cannot make the folder C:\\Windows\\Temp\\vxclean-20261207-093000 (error 5";
+    const wchar_t UNDO_CUT[] = L"  Undo file:                INCOMPLETE: writing it failed (error 112";
+    const wchar_t LOG_CUT[] = L"The log of this run is incomplete (error 112";
+    // The folder refused, then each of the record's first writes failing in turn.
+    std::set<const wchar_t *> said;
+    for (unsigned nth = 0; nth <= 12; ++nth) {
         InstallHardMachine(GetParam());
-        winsim::FailCall(fault.function, winsim::CallCount(fault.function) + fault.nth,
-                         fault.nth == 1 ? ERROR_ACCESS_DENIED : ERROR_DISK_FULL_CODE);
+        if (nth == 0)
+            winsim::FailCall("CreateDirectoryW", winsim::CallCount("CreateDirectoryW") + 1, ERROR_ACCESS_DENIED);
+        else
+            winsim::FailCall("WriteFile", winsim::CallCount("WriteFile") + nth, ERROR_DISK_FULL_CODE);
         Outcome faulted = RunVxclean({L"-clear"});
-        EXPECT_EQ(normal.status, faulted.status) << fault.function;
-        EXPECT_TRUE(cleaned == Registry()) << fault.function;
-        EXPECT_TRUE(Body(normal.out) == Body(faulted.out)) << fault.function;
-        EXPECT_NE(std::wstring::npos, faulted.out.find(fault.said))
-            << faulted.out.substr(0, 300) << SummaryOf(faulted.out);
+        EXPECT_EQ(normal.status, faulted.status) << nth;
+        EXPECT_TRUE(cleaned == Registry()) << nth;
+        EXPECT_TRUE(Body(normal.out) == Body(faulted.out)) << nth;
+        for (const wchar_t *text : {NO_FOLDER, UNDO_CUT, LOG_CUT})
+            if (faulted.out.find(text) != std::wstring::npos)
+                said.insert(text);
     }
+    EXPECT_EQ((std::set<const wchar_t *>{NO_FOLDER, UNDO_CUT, LOG_CUT}), said);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, RecordTest,

@@ -107,6 +107,8 @@ TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
     // The import gives the refused key its parent's security back.
     const std::wstring machine = KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false);
     deny_everyone(HKEY_LOCAL_MACHINE, TREE + L"\\Locked");
+    // A link is a comment, which a line break in its target must not end.
+    add_link(TREE + L"\\Link", L"SOFTWARE\\line\r\nbreak");
     const std::wstring user = KeyTree(HKEY_CURRENT_USER, USER_TREE, 0, false);
     const std::wstring classes = KeyTree(HKEY_CLASSES_ROOT, CLASS_KEY, 0, false);
 
@@ -116,11 +118,19 @@ TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
     verify_key_nonexist(HKEY_CURRENT_USER, USER_TREE);
     ASSERT_EQ(0u, undo.find(L"Windows Registry Editor Version 5.00\n\n")) << undo.substr(0, 200);
     // Each key at the path where it lives, whatever root it was reached by.
-    EXPECT_NE(std::wstring::npos, Lower(undo).find(L"\n[hkey_current_user\\software\\vxtestundo]\n"));
+    // The running user's keys under his SID, where an import by anyone puts them back.
+    const std::wstring lower = Lower(undo);
+    const size_t userKey = lower.find(L"\\software\\vxtestundo]\n");
+    ASSERT_NE(std::wstring::npos, userKey);
+    EXPECT_EQ(lower.rfind(L"\n[hkey_users\\s-1-5-", userKey), lower.rfind(L'\n', userKey));
+    EXPECT_EQ(std::wstring::npos, lower.find(L"hkey_current_user"));
     EXPECT_NE(std::wstring::npos, Lower(undo).find(L"\n[hkey_local_machine\\software\\classes\\vxtestundo.class]\n"));
     EXPECT_NE(std::wstring::npos,
               Lower(undo).find(
                   L"; owner and dacl of hkey_local_machine\\software\\vxtest\\undo\\locked before the run: o:bad:"));
+    EXPECT_NE(std::wstring::npos,
+              Lower(undo).find(L"\n; registry link hkey_local_machine\\software\\vxtest\\undo\\link "
+                               L"to \\registry\\machine\\software\\line\u240D\u240Abreak\n"));
 
     ASSERT_TRUE(ImportUndoFile(folder_));
     EXPECT_EQ(machine, KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false));

@@ -156,7 +156,7 @@ TEST_F(DeleteKeyTest, OnlyAKeyMadeAsALinkIsDeletedAsOne)
         Printed printed = Capture([&] {
             StartRecord(TRUE);
             DWORD result = DeleteKey(HKEY_LOCAL_MACHINE, vendor.c_str(), 1, 0);
-            FinishRecord(result);
+            FinishRecord(result, RESTART_NONE);
             return result;
         });
         RegViewFlag = 0;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "call_faults.h"
 #include "machine.h"
 #include "utf8.h"
 
@@ -58,6 +59,10 @@ using namespace winsim;
 
 int WINAPI MessageBoxW(HWND, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
 {
+    if (LONG fault = EnterCall("MessageBoxW")) {
+        SetLastError(static_cast<DWORD>(fault));
+        return 0;
+    }
     Machine &machine = TheMachine();
     machine.dialogsShown.push_back(Dialog{lpText, lpCaption ? lpCaption : L"Error", uType});
     if (!machine.dialogAnswers.empty()) {

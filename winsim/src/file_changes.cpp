@@ -174,5 +174,6 @@ BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD
         return Fail(ERROR_ACCESS_DENIED);
     if (replaces)
         ForgetIfGone(to.status);
+    RenameOpenFiles(from.full, to.full);
     return TRUE;
 }

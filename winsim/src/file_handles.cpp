@@ -101,7 +101,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
         DWORD attributes = AttributesOf(item.status);
         if (dwCreationDisposition == CREATE_NEW)
             error = ERROR_FILE_EXISTS;
-        else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))
             error = ERROR_ACCESS_DENIED;
         else if ((attributes & FILE_ATTRIBUTE_READONLY) &&
                  (wantsWrite || dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING))
@@ -123,6 +123,10 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
         flags |= O_CREAT;
     if (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING)
         flags |= O_TRUNC | (wantsWrite ? 0 : O_RDWR);
+    // A junction opened as the item itself, not followed to its target.
+    bool linkItself = IsJunction(item) && (dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT);
+    if (linkItself)
+        flags = O_PATH | O_NOFOLLOW;
     int descriptor = open(item.host.c_str(), flags, 0644);
     struct stat status;
     if (descriptor < 0 || fstat(descriptor, &status) != 0) {
@@ -134,7 +138,8 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
     if (!item.exists)
         KeepAttributes(NodeOf(status), (dwFlagsAndAttributes & 0xFFFF) | FILE_ATTRIBUTE_ARCHIVE);
     HANDLE handle = reinterpret_cast<HANDLE>(TheMachine().nextHandle += 4);
-    TheMachine().files.openFiles[handle] = OpenFile{NodeOf(status), dwDesiredAccess, dwShareMode, descriptor};
+    TheMachine().files.openFiles[handle] =
+        OpenFile{NodeOf(status), dwDesiredAccess, dwShareMode, descriptor, OpenedName(item, !linkItself)};
     // Windows says when an existing file was opened by a call that may create.
     bool mayCreate = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
     SetLastError(item.exists && mayCreate ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);

@@ -43,6 +43,17 @@ DWORD ShareConflict(NodeId node, DWORD access, DWORD share);
 bool HasOpenFilesUnder(const std::string &hostFolder);
 bool CloseFileHandle(HANDLE handle);
 
+// The full path that a handle opened through the path names, as the file
+// system keeps it: the path as given (after WOW64 redirection), with every
+// junction on the way, and the item itself when followLast, replaced by
+// its target.
+std::wstring OpenedName(const ResolvedPath &item, bool followLast);
+// A rename carries the names of the handles open on the item or under it.
+void RenameOpenFiles(const std::wstring &from, const std::wstring &to);
+// ntdll's NtQueryInformationFile; of its classes only FileNameInformation.
+LONG NTAPI SimNtQueryInformationFile(HANDLE FileHandle, PVOID IoStatusBlock, PVOID FileInformation, ULONG Length,
+                                     int FileInformationClass);
+
 // Case-insensitive match with * and ?, as FindFirstFileW matches names.
 bool MatchesPattern(const std::wstring &name, const std::wstring &pattern);
 std::wstring Uppercase(const std::wstring &text);

@@ -27,6 +27,7 @@ struct OpenFile {
     DWORD access;
     DWORD share;
     int descriptor;
+    std::wstring name;  // the full path that the handle names, see OpenedName
 };
 
 // A search resumes after the last name it returned, as NTFS does: entries

@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <string>
 
+#include "file_system.h"
 #include "machine.h"
 #include "registry/reg_api_delete.h"
 #include "registry/reg_api_query.h"
@@ -75,6 +76,7 @@ const Export exports[] = {
     {"advapi32", "RegDeleteKeyExW", AsFarProc(SimRegDeleteKeyExW)},
     {"ntdll", "ZwDeleteKey", AsFarProc(SimZwDeleteKey)},
     {"ntdll", "NtQueryKey", AsFarProc(SimNtQueryKey)},
+    {"ntdll", "NtQueryInformationFile", AsFarProc(SimNtQueryInformationFile)},
 };
 
 std::wstring ModuleBaseName(LPCWSTR name)
