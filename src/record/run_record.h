@@ -39,6 +39,9 @@ extern RunRecord TheRecord;
 // A note for a key of the users' private keys (and nothing of its tree
 // after it): they are deleted on request and not kept.
 void NotePrivateKeys(const std::wstring &path);
+// Makes the record's folder, open to SYSTEM and the Administrators alone;
+// FALSE with the last error as CreateDirectoryW leaves it.
+BOOL CreatePrivateFolder(LPCWSTR lpPath);
 // Whether undo entries are being written.
 BOOL UndoActive();
 // Hands the entry built in TheRecord.text to undo.reg; on a failed write the

@@ -35,7 +35,7 @@ BOOL MakeFolder(const SYSTEMTIME &now, std::wstring *reason)
             swprintf(name, 64, L"-%d", attempt);
             folder += name;
         }
-        if (CreateDirectoryW(folder.c_str(), nullptr)) {
+        if (CreatePrivateFolder(folder.c_str())) {
             TheRecord.folder = folder;
             return TRUE;
         }

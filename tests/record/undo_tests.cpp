@@ -2,6 +2,7 @@
 // the engine deletes under a record comes back byte for byte from it, through
 // winsim's import on the host and through Wine's regedit.
 #include <cwctype>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -87,11 +88,15 @@ class UndoTest : public testing::Test {
             for (const auto &tree : trees)
                 EXPECT_EQ(0u, RecurseWipeRegTree(tree.first, tree.second.c_str())) << capture.Err();
             FinishRecord(0, RESTART_NONE);
+            missing_ = 0;
+            for (size_t at = 0; (at = capture.Out().find(L"\nNot in the undo file: ", at)) != std::wstring::npos; ++at)
+                ++missing_;
         }
         folder_ = RecordFolders().empty() ? L"" : RecordFolders().back();
         return RecordText(folder_, L"undo.reg");
     }
     std::wstring folder_;
+    size_t missing_ = 0;
 };
 
 }  // namespace
@@ -104,8 +109,20 @@ TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
     add_sz(HKEY_LOCAL_MACHINE, TREE + L"\\Locked\\Inner", L"kept", L"behind a refusal");
     AddHardValues(HKEY_CURRENT_USER, USER_TREE);
     add_sz(HKEY_CLASSES_ROOT, CLASS_KEY, L"", L"a class");
+    // Key names that the text holds however odd, and a key that only holds a
+    // link's value.
+    for (const std::wstring &name : {std::wstring(L"]close"), std::wstring(L"[open"), std::wstring(L"a=b"),
+                                     std::wstring(L"\"quoted\""), std::wstring(L";semi"), std::wstring(255, L'k')})
+        add_sz(HKEY_LOCAL_MACHINE, TREE + L"\\Names\\" + name, name, L"value of " + name);
+    add_value(HKEY_LOCAL_MACHINE, TREE + L"\\Names\\NotALink", L"SymbolicLinkValue", REG_LINK,
+              Chars(L"\\REGISTRY\\MACHINE\\SOFTWARE"));
+    add_sz(HKEY_LOCAL_MACHINE, TREE + L"\\Names\\NotALink\\Child", L"v", L"an ordinary key's subkey");
     // The import gives the refused key its parent's security back.
     const std::wstring machine = KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false);
+    // Names the text cannot hold are left out, named as missing, and lose
+    // nothing else.
+    add_sz(HKEY_LOCAL_MACHINE, TREE + L"\\Names\\line\nbreak\\Inner", L"v", L"x");
+    add_sz(HKEY_LOCAL_MACHINE, TREE + L"\\Names", L"value\r\nname", L"x");
     deny_everyone(HKEY_LOCAL_MACHINE, TREE + L"\\Locked");
     // A link is a comment, which a line break in its target must not end.
     add_link(TREE + L"\\Link", L"SOFTWARE\\line\r\nbreak");
@@ -132,8 +149,37 @@ TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
               Lower(undo).find(L"\n; registry link hkey_local_machine\\software\\vxtest\\undo\\link "
                                L"to \\registry\\machine\\software\\line\u240D\u240Abreak\n"));
 
+    EXPECT_EQ(3u, missing_);
+
     ASSERT_TRUE(ImportUndoFile(folder_));
     EXPECT_EQ(machine, KeyTree(HKEY_LOCAL_MACHINE, TREE, 0, false));
     EXPECT_EQ(user, KeyTree(HKEY_CURRENT_USER, USER_TREE, 0, false));
     EXPECT_EQ(classes, KeyTree(HKEY_CLASSES_ROOT, CLASS_KEY, 0, false));
+}
+
+// undo.reg and log.txt hold registry data of the machine: the record's folder
+// is open to SYSTEM and the Administrators alone (and to whoever makes an
+// item in it, for that item), whatever the temporary folder passes on.
+TEST_F(UndoTest, TheRecordsFolderIsOpenToSystemAndAdministratorsAlone)
+{
+    WipeRecorded({});
+    ASSERT_FALSE(folder_.empty());
+    DWORD size = 0;
+    GetFileSecurityW(folder_.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<BYTE> descriptor(size);
+    ASSERT_TRUE(GetFileSecurityW(folder_.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size))
+        << GetLastError();
+    LPWSTR text = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                                     DACL_SECURITY_INFORMATION, &text, nullptr));
+    const std::wstring sddl = text;
+    LocalFree(text);
+    std::set<std::wstring> trustees;
+    for (size_t at = sddl.find(L'('); at != std::wstring::npos; at = sddl.find(L'(', at + 1)) {
+        const std::wstring entry = sddl.substr(at + 1, sddl.find(L')', at) - at - 1);
+        EXPECT_EQ(0u, entry.find(L"A;")) << sddl;
+        trustees.insert(entry.substr(entry.rfind(L';') + 1));
+    }
+    EXPECT_EQ((std::set<std::wstring>{L"SY", L"BA", L"CO"}), trustees) << sddl;
+    EXPECT_NE(std::wstring::npos, sddl.find(L"(A;OICIIO;FA;;;CO)")) << sddl;
 }

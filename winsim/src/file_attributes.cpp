@@ -36,6 +36,7 @@ void ForgetNode(NodeId node)
 {
     TheMachine().files.attributes.erase(node);
     TheMachine().files.loadedImages.erase(node);
+    TheMachine().files.security.erase(node);
 }
 
 }  // namespace winsim

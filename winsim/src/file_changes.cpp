@@ -56,7 +56,7 @@ BOOL ScheduleAtRestart(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD 
 
 using namespace winsim;
 
-BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
+BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes)
 {
     if (LONG fault = EnterCall("CreateDirectoryW")) {
         SetLastError(static_cast<DWORD>(fault));
@@ -64,6 +64,9 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
     }
     ResolvedPath item;
     DWORD error = ResolvePath(lpPathName, item);
+    ObjectSecurity security;
+    if (!error && !SecurityGiven(lpSecurityAttributes, &security))
+        error = ERROR_INVALID_SECURITY_DESCR;
     if (!error && item.exists)
         error = ERROR_ALREADY_EXISTS;
     // A folder leaves room for a short file name inside it.
@@ -74,8 +77,10 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
     if (error)
         return Fail(error);
     struct stat status;
-    if (lstat(item.host.c_str(), &status) == 0)
+    if (lstat(item.host.c_str(), &status) == 0) {
         KeepAttributes(NodeOf(status), 0);
+        TheMachine().files.security[NodeOf(status)] = security;
+    }
     return TRUE;
 }
 

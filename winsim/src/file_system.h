@@ -34,6 +34,9 @@ DWORD AttributesOf(const struct stat &status);
 void KeepAttributes(NodeId node, DWORD attributes);
 // Called when the host no longer has the node.
 void ForgetNode(NodeId node);
+// The security that an item made with these attributes gets; false for a
+// malformed descriptor.
+bool SecurityGiven(const SECURITY_ATTRIBUTES *attributes, ObjectSecurity *security);
 
 // 0, or ERROR_SHARING_VIOLATION when an open handle's share mode refuses the
 // access asked for, or the new share mode refuses an open handle's access.

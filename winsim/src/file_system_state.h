@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "security_layout.h"
 #include "winsim/control.h"
 
 namespace winsim {
@@ -42,8 +43,9 @@ struct FileSearch {
 
 struct FileSystem {
     std::string machineFolder;
-    std::string driveFolder;             // the host folder of drive C:, empty for none
-    std::map<NodeId, DWORD> attributes;  // read-only, hidden, system, archive ...
+    std::string driveFolder;                    // the host folder of drive C:, empty for none
+    std::map<NodeId, DWORD> attributes;         // read-only, hidden, system, archive ...
+    std::map<NodeId, ObjectSecurity> security;  // given when the item was made
     std::set<NodeId> loadedImages;
     std::map<HANDLE, OpenFile> openFiles;
     std::map<HANDLE, FileSearch> searches;

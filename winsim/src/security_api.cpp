@@ -68,6 +68,23 @@ BOOL WINAPI InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescripto
     return TRUE;
 }
 
+// Only the bits that a program may set itself: whether the DACL and SACL
+// take what the parent passes on.
+BOOL WINAPI SetSecurityDescriptorControl(PSECURITY_DESCRIPTOR pSecurityDescriptor,
+                                         SECURITY_DESCRIPTOR_CONTROL ControlBitsOfInterest,
+                                         SECURITY_DESCRIPTOR_CONTROL ControlBitsToSet)
+{
+    const SECURITY_DESCRIPTOR_CONTROL settable = SE_DACL_PROTECTED | SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED;
+    if ((ControlBitsOfInterest | ControlBitsToSet) & ~settable) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    SECURITY_DESCRIPTOR *descriptor = static_cast<SECURITY_DESCRIPTOR *>(pSecurityDescriptor);
+    descriptor->Control = static_cast<SECURITY_DESCRIPTOR_CONTROL>((descriptor->Control & ~ControlBitsOfInterest) |
+                                                                   (ControlBitsToSet & ControlBitsOfInterest));
+    return TRUE;
+}
+
 BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority, BYTE nSubAuthorityCount,
                                      DWORD nSubAuthority0, DWORD nSubAuthority1, DWORD nSubAuthority2,
                                      DWORD nSubAuthority3, DWORD nSubAuthority4, DWORD nSubAuthority5,

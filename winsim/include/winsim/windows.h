@@ -227,6 +227,7 @@ typedef ACCESS_MASK REGSAM;
 #define WRITE_OWNER 0x00080000L
 #define SYNCHRONIZE 0x00100000L
 #define STANDARD_RIGHTS_REQUIRED 0x000F0000L
+#define FILE_ALL_ACCESS (STANDARD_RIGHTS_REQUIRED | SYNCHRONIZE | 0x1FF)
 #define STANDARD_RIGHTS_READ READ_CONTROL
 #define STANDARD_RIGHTS_WRITE READ_CONTROL
 #define STANDARD_RIGHTS_ALL 0x001F0000L
@@ -344,6 +345,13 @@ typedef struct _SID_IDENTIFIER_AUTHORITY {
             0, 0, 0, 0, 0, 5                                                                                           \
         }                                                                                                              \
     }
+#define SECURITY_CREATOR_SID_AUTHORITY                                                                                 \
+    {                                                                                                                  \
+        {                                                                                                              \
+            0, 0, 0, 0, 0, 3                                                                                           \
+        }                                                                                                              \
+    }
+#define SECURITY_CREATOR_OWNER_RID 0x00000000L
 #define SECURITY_WORLD_RID 0x00000000L
 #define SECURITY_LOCAL_SYSTEM_RID 0x00000012L
 #define SECURITY_BUILTIN_DOMAIN_RID 0x00000020L
@@ -448,6 +456,11 @@ typedef struct _EXPLICIT_ACCESS_W {
 #define INHERIT_ONLY 0x8
 
 BOOL WINAPI InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescriptor, DWORD dwRevision);
+BOOL WINAPI SetSecurityDescriptorControl(PSECURITY_DESCRIPTOR pSecurityDescriptor,
+                                         SECURITY_DESCRIPTOR_CONTROL ControlBitsOfInterest,
+                                         SECURITY_DESCRIPTOR_CONTROL ControlBitsToSet);
+BOOL WINAPI GetFileSecurityW(LPCWSTR lpFileName, SECURITY_INFORMATION RequestedInformation,
+                             PSECURITY_DESCRIPTOR pSecurityDescriptor, DWORD nLength, LPDWORD lpnLengthNeeded);
 BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority, BYTE nSubAuthorityCount,
                                      DWORD nSubAuthority0, DWORD nSubAuthority1, DWORD nSubAuthority2,
                                      DWORD nSubAuthority3, DWORD nSubAuthority4, DWORD nSubAuthority5,
