@@ -67,7 +67,7 @@ DWORD SearchSubkeys(HKEY key, LPCWSTR lpName, DWORD dwDepth, const Search &searc
             result |= RecurseSearchRegTree(key, name, dwDepth + 1, search.lpKeyNameMatch, search.lpValNameMatch,
                                            search.lpValDataMatch, search.dwMode, search.fWarn, search.fRecurse);
             // A deleted subkey's place is taken by the next one.
-            if (SubkeyRemains(key, name, &result))
+            if (SubkeyRemains(key, index, name, &result))
                 ++index;
         }
         result |= KeyEnumEndOrReport(status);

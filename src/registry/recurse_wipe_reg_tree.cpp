@@ -66,7 +66,7 @@ DWORD RecurseWipeRegTree(HKEY hParent, LPCWSTR lpSubKey)
         // A deleted child's place is taken by the next one. A child that
         // reported a failure may still have gone (its takeover failed, its
         // deletion worked): only one that is still there is stepped over.
-        if (childResult != 0 && SubkeyRemains(key, name, &result))
+        if (childResult != 0 && SubkeyRemains(key, index, name, &result))
             ++index;
     }
     result |= KeyEnumEndOrReport(status);

@@ -48,7 +48,7 @@ BOOL IsAbsentKey(LONG status);
 // Whether the subkey that an enumeration just handled is still at its index,
 // so that the index must step on; a failed close of the probe is OR-ed into
 // *lpResult.
-BOOL SubkeyRemains(HKEY hParent, LPCWSTR lpName, DWORD *lpResult);
+BOOL SubkeyRemains(HKEY hParent, DWORD dwIndex, LPCWSTR lpName, DWORD *lpResult);
 
 // Closes a key; a failed close is reported with the close's code and the
 // key's name. 0, or the report's value.

@@ -184,3 +184,50 @@ TEST_F(DeleteKeyTest, PathsThroughALinkOnTheWayWorkAsUsual)
     verify_key(HKEY_LOCAL_MACHINE, T + L"\\Real");
     verify_link(T + L"\\Via");
 }
+
+// Windows takes any name through its native calls, a NUL inside it too; such
+// a key cannot be opened by its name as the enumeration gives it. The wipe
+// reports it and goes on with the rest, instead of meeting it again forever.
+// winsim has no native key calls: Wine (and Windows) only.
+TEST_F(DeleteKeyTest, AKeyNamedWithANulIsReportedAndSteppedOver)
+{
+    struct CountedName {
+        WORD Length, MaximumLength;
+        LPWSTR Buffer;
+    };
+    struct NativeAttributes {
+        ULONG Length;
+        HANDLE RootDirectory;
+        CountedName *ObjectName;
+        ULONG Attributes;
+        PVOID SecurityDescriptor, SecurityQualityOfService;
+    };
+    typedef LONG(WINAPI * CreateKey)(PHANDLE, ACCESS_MASK, NativeAttributes *, ULONG, CountedName *, ULONG, PULONG);
+    typedef LONG(WINAPI * DeleteNativeKey)(HANDLE);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    CreateKey create =
+        ntdll ? reinterpret_cast<CreateKey>(reinterpret_cast<void *>(GetProcAddress(ntdll, "NtCreateKey"))) : nullptr;
+    DeleteNativeKey remove =
+        ntdll ? reinterpret_cast<DeleteNativeKey>(reinterpret_cast<void *>(GetProcAddress(ntdll, "NtDeleteKey")))
+              : nullptr;
+    if (!create || !remove)
+        GTEST_SKIP() << "no native key calls here (winsim), so no key name with a NUL";
+
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Odd\\Before", L"v", L"x");
+    add_sz(HKEY_LOCAL_MACHINE, T + L"\\Odd\\zAfter", L"v", L"x");
+    HKEY parent;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, (T + L"\\Odd").c_str(), 0, KEY_ALL_ACCESS, &parent));
+    wchar_t text[] = L"nul\0inside";
+    CountedName name = {static_cast<WORD>(10 * sizeof(wchar_t)), static_cast<WORD>(sizeof text), text};
+    NativeAttributes attributes = {sizeof attributes, parent, &name, 0x40 /* case-insensitive */, nullptr, nullptr};
+    HANDLE odd;
+    ASSERT_EQ(0, create(&odd, KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, nullptr));
+
+    Printed printed = Delete(HKEY_LOCAL_MACHINE, T + L"\\Odd", 1, 0);
+    EXPECT_NE(0u, printed.result);
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Odd\\Before");
+    verify_key_nonexist(HKEY_LOCAL_MACHINE, T + L"\\Odd\\zAfter");
+    EXPECT_EQ(0, remove(odd));
+    RegCloseKey(reinterpret_cast<HKEY>(odd));
+    RegCloseKey(parent);
+}
