@@ -45,7 +45,7 @@ std::wstring UndoState()
     if (!state.empty())
         return state;
     std::wstring gives = TheRecord.fPrivateKeysLeftOut
-                             ? L"complete but for the users' private keys, deleted on request and never kept:" +
+                             ? L"complete but for the users' private keys, which are never kept:" +
                                    std::wstring(CONTINUATION) +
                                    L"importing it gives back every other registry key and value"
                              : L"complete: importing it gives back every registry key and value";

@@ -39,6 +39,8 @@ extern RunRecord TheRecord;
 // A note for a key of the users' private keys (and nothing of its tree
 // after it): they are deleted on request and not kept.
 void NotePrivateKeys(const std::wstring &path);
+// Whether a key's path is that of a key container or below one.
+BOOL IsPrivateKeyPath(const std::wstring &path);
 // Makes the record's folder, open to SYSTEM and the Administrators alone;
 // FALSE with the last error as CreateDirectoryW leaves it.
 BOOL CreatePrivateFolder(LPCWSTR lpPath);

@@ -82,7 +82,7 @@ LONG UndoKeySecurity(HKEY hParent, LPCWSTR lpSubKey)
     // A key whose path the file cannot hold is named as missing by UndoKey,
     // and the users' private keys leave no trace but a note.
     if ((status = RealKeyPath(key, &path)) == 0 && IsWritablePath(path) && !TheRecord.fPrivateKeys &&
-        (status = ReadSddl(key, &sddl)) == 0) {
+        !IsPrivateKeyPath(path) && (status = ReadSddl(key, &sddl)) == 0) {
         TheRecord.text = L"; Owner and DACL of " + path + L" before the run: " + sddl + L"\n";
         WriteUndoEntry();
     }
@@ -99,7 +99,7 @@ void UndoKey(HKEY hKey, LONG lSecurityRead)
         UndoMissingStatus(L"a key that could not be named", status);
         return;
     }
-    if (TheRecord.fPrivateKeys) {
+    if (TheRecord.fPrivateKeys || IsPrivateKeyPath(path)) {
         NotePrivateKeys(path);
         return;
     }

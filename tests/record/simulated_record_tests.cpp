@@ -30,13 +30,15 @@ const LONG ERROR_DISK_FULL_CODE = 112;
 // The registry as the registry editor exports it, each key's values in name
 // order (a value put back comes after those that stayed, as on Windows),
 // without the delete-at-restart records that a run adds, nor the vendor's
-// key with the users' private keys, which no record keeps.
+// key and the key containers with the users' private keys, which no record
+// keeps.
 std::wstring Registry(bool withPrivateKeys = true)
 {
     std::wstring text;
     for (const auto &key : ExportedKeys(winsim::ExportRegistry())) {
         if (!withPrivateKeys && (key.first.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexa Lune") == 0 ||
-                                 key.first.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Vexa Lune") == 0))
+                                 key.first.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Vexa Lune") == 0 ||
+                                 key.first.find(L"\\Settings\\USERS\\S-1-5-18\\Keys") != std::wstring::npos))
             continue;
         text += key.first + L"\n";
         for (const std::wstring &value : key.second)
@@ -196,29 +198,41 @@ TEST_P(RecordTest, ImportingTheUndoFileGivesBackEveryKeyAndValueTheRunRemoved)
     EXPECT_EQ(removed, owners);
 }
 
-// The vendor's key holds the users' private keys: a run that deletes it on
-// request writes none of them into any file of its record.
-TEST_P(RecordTest, PrivateKeysDeletedOnRequestLeaveNoTraceInTheRecord)
+// The users' private keys, in the vendor's key (deleted on request) and in
+// the click-to-run copy of its settings (deleted by every removal), leave no
+// data in any file of the record; everything else comes back.
+TEST_P(RecordTest, PrivateKeysLeaveNoTraceInTheRecord)
 {
-    InstallHardMachine(GetParam());
-    const std::wstring before = Registry(false);
-    Outcome run = RunVxclean({L"-clear", L"-delkeys", L"-from_window"});
-    ASSERT_EQ(0u, run.status) << run.err;
-    verify_key_nonexist(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vexa Lune");
-    ASSERT_EQ(1u, RecordFolders().size());
-    for (const wchar_t *file : {L"undo.reg", L"log.txt", L"summary.txt"}) {
-        const std::wstring text = RecordText(RecordFolders()[0], file);
-        EXPECT_FALSE(text.empty()) << file;
-        EXPECT_EQ(std::wstring::npos, text.find(L"container")) << file;
+    const std::wstring copy = L"SOFTWARE\\Microsoft\\Office\\16.0\\ClickToRun\\REGISTRY\\MACHINE\\Software\\"
+                              L"Vexa Lune\\Settings\\USERS\\S-1-5-18\\Keys";
+    const struct {
+        std::initializer_list<const wchar_t *> options;
+        const wchar_t *firstNote;
+    } runs[] = {
+        {{L"-clear"}, L"\\ClickToRun\\REGISTRY\\MACHINE\\Software\\Vexa Lune\\Settings\\USERS\\S-1-5-18\\Keys and"},
+        {{L"-clear", L"-delkeys", L"-from_window"}, L"\n; HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexa Lune and everything"},
+    };
+    for (const auto &options : runs) {
+        InstallHardMachine(GetParam());
+        add_sz(HKEY_LOCAL_MACHINE, copy + L"\\c2r", L"Name", L"container");
+        const std::wstring before = Registry(false);
+        Outcome run = RunVxclean(options.options);
+        ASSERT_EQ(0u, run.status) << run.err;
+        verify_key_nonexist(HKEY_LOCAL_MACHINE, copy);
+        ASSERT_EQ(1u, RecordFolders().size());
+        for (const wchar_t *file : {L"undo.reg", L"log.txt", L"summary.txt"}) {
+            const std::wstring text = RecordText(RecordFolders()[0], file);
+            EXPECT_FALSE(text.empty()) << file;
+            EXPECT_EQ(std::wstring::npos, text.find(L"container")) << file;
+        }
+        EXPECT_NE(std::wstring::npos, RecordText(RecordFolders()[0], L"undo.reg").find(options.firstNote));
+        EXPECT_NE(std::wstring::npos,
+                  SummaryOf(run.out).find(
+                      SummaryLine(L"Undo file:", L"complete but for the users' private keys, which are never kept")));
+        ASSERT_TRUE(ImportUndoFile(RecordFolders()[0]));
+        add_link(std::wstring(SERVICE) + L"\\Link", L"SOFTWARE\\Microsoft");
+        EXPECT_TRUE(before == Registry(false)) << Difference(before, Registry(false));
     }
-    EXPECT_NE(std::wstring::npos, RecordText(RecordFolders()[0], L"undo.reg")
-                                      .find(L"\n; HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexa Lune and everything below it: "
-                                            L"the users' private keys, deleted on request, are not kept"));
-    EXPECT_NE(std::wstring::npos, SummaryOf(run.out).find(SummaryLine(
-                                      L"Undo file:", L"complete but for the users' private keys, deleted on request")));
-    ASSERT_TRUE(ImportUndoFile(RecordFolders()[0]));
-    add_link(std::wstring(SERVICE) + L"\\Link", L"SOFTWARE\\Microsoft");
-    EXPECT_TRUE(before == Registry(false)) << Difference(before, Registry(false));
 }
 
 // The restart is asked once the record is whole: a session that ends at the
