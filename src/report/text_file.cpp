@@ -16,6 +16,7 @@ BOOL CreateTextFile(TextFile *file, LPCWSTR lpPath)
 {
     file->pending.clear();
     file->error = 0;
+    file->whole = 0;
     file->handle =
         CreateFileW(lpPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file->handle == INVALID_HANDLE_VALUE)
@@ -56,10 +57,15 @@ BOOL FlushTextFile(TextFile *file)
         if (!WriteFile(file->handle, file->pending.data() + done, size, &written, nullptr) || written == 0) {
             file->error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
             file->pending.clear();
+            // Part of the flush, even of the failed write, may be on disk:
+            // the file ends where it was whole.
+            if (SetFilePointer(file->handle, static_cast<LONG>(file->whole), nullptr, FILE_BEGIN) == file->whole)
+                SetEndOfFile(file->handle);
             return FALSE;
         }
         done += written;
     }
+    file->whole += static_cast<DWORD>(done);
     file->pending.clear();
     return TRUE;
 }

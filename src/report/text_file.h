@@ -1,8 +1,9 @@
 // A text file that the program writes piece by piece: UTF-16LE with a
 // byte-order mark and CR LF line ends, as Windows' own tools write text.
 // What is appended waits in memory until FlushTextFile hands it to Windows;
-// after a failed write the file takes nothing more, so that what it holds
-// stays whole.
+// after a failed write the file takes nothing more, and is cut back to the
+// end of the last flush that was written whole, so that what it holds stays
+// whole: a full disk never leaves half an entry.
 #pragma once
 
 #include <string>
@@ -13,6 +14,7 @@ struct TextFile {
     HANDLE handle;
     std::string pending;  // bytes not yet handed to Windows
     DWORD error;          // the code of the first write that failed, else 0
+    DWORD whole;          // the file's size at the end of the last whole flush
 };
 
 // Makes a new file (never replaces one) and writes its byte-order mark.

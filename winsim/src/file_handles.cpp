@@ -1,5 +1,6 @@
 // Open files: share modes as Windows checks them, reading and writing through
 // a host descriptor that stays with the file when it is renamed.
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -168,6 +169,11 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
                       LPOVERLAPPED)
 {
     if (LONG fault = EnterCall("WriteFile")) {
+        // A volume that fills up takes the first half of the write, as a
+        // host file system does.
+        OpenFile *open = fault == ERROR_DISK_FULL ? FileOpenFor(hFile, WRITE_ACCESS) : nullptr;
+        if (open && write(open->descriptor, lpBuffer, nNumberOfBytesToWrite / 2) < 0)
+            fault = ERROR_ACCESS_DENIED;
         SetLastError(static_cast<DWORD>(fault));
         return FALSE;
     }
@@ -176,11 +182,47 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         return FALSE;
     ssize_t written = write(open->descriptor, lpBuffer, nNumberOfBytesToWrite);
     if (written < 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = static_cast<DWORD>(written);
+    return TRUE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG *lpDistanceToMoveHigh, DWORD dwMoveMethod)
+{
+    OpenFile *open = FindOpenFile(hFile);
+    if (!open) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_SET_FILE_POINTER;
+    }
+    long long distance = lpDistanceToMoveHigh
+                             ? static_cast<long long>((static_cast<unsigned long long>(*lpDistanceToMoveHigh) << 32) |
+                                                      static_cast<DWORD>(lDistanceToMove))
+                             : lDistanceToMove;
+    const int whence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+    off_t at = dwMoveMethod <= FILE_END ? lseek(open->descriptor, distance, whence[dwMoveMethod]) : -1;
+    if (at < 0) {
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (lpDistanceToMoveHigh)
+        *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<unsigned long long>(at) >> 32);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(at);
+}
+
+BOOL WINAPI SetEndOfFile(HANDLE hFile)
+{
+    OpenFile *open = FileOpenFor(hFile, WRITE_ACCESS);
+    if (!open)
+        return FALSE;
+    off_t at = lseek(open->descriptor, 0, SEEK_CUR);
+    if (at < 0 || ftruncate(open->descriptor, at) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     return TRUE;
 }
 
