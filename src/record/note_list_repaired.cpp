@@ -9,7 +9,6 @@ void NoteListRepaired(HKEY hKey, LPCWSTR lpValueName)
     // known by the kernel's name of its key. One that cannot be named is
     // counted each time.
     std::wstring key;
-    if (KernelKeyName(hKey, &key) != 0 ||
-        TheRecord.repairedLists.insert(UpperCase(key + L"\\" + lpValueName)).second)
+    if (KernelKeyName(hKey, &key) != 0 || TheRecord.repairedLists.insert(UpperCase(key + L"\\" + lpValueName)).second)
         Tally(TALLY_MULTI_STRINGS);
 }

@@ -16,8 +16,8 @@ BOOL CreatePrivateFolder(LPCWSTR lpPath)
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY, creator = SECURITY_CREATOR_SID_AUTHORITY;
     PSID sids[TRUSTEES] = {nullptr, nullptr, nullptr};
     BOOL ok = AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &sids[0]) &&
-              AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                       0, &sids[1]) &&
+              AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                       &sids[1]) &&
               AllocateAndInitializeSid(&creator, 1, SECURITY_CREATOR_OWNER_RID, 0, 0, 0, 0, 0, 0, 0, &sids[2]);
     PACL acl = nullptr;
     if (ok) {

@@ -14,7 +14,8 @@ void UndoValue(HKEY hKey, LPCWSTR lpName)
         return;
     }
     if (!IsWritablePath(path)) {
-        UndoMissing(std::wstring(L"the value \"") + lpName + L"\" of " + path, L"its key's name cannot be written in the file");
+        UndoMissing(std::wstring(L"the value \"") + lpName + L"\" of " + path,
+                    L"its key's name cannot be written in the file");
         return;
     }
     if (ValueSavedBefore(path, lpName))
@@ -24,7 +25,8 @@ void UndoValue(HKEY hKey, LPCWSTR lpName)
     AppendKeyLine(&text, path);
     if (!AppendValueLine(&text, lpName, type, reinterpret_cast<const BYTE *>(bytes.data()),
                          static_cast<DWORD>(bytes.size())))
-        UndoMissing(std::wstring(L"the value \"") + lpName + L"\" of " + path, L"its name cannot be written in the file");
+        UndoMissing(std::wstring(L"the value \"") + lpName + L"\" of " + path,
+                    L"its name cannot be written in the file");
     text.append(L"\n");
     WriteUndoEntry();
 }

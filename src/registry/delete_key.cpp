@@ -21,8 +21,8 @@ DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
         if (dwMode == MODE_REMOVE) {
             DWORD failures = TallyOf(TALLY_FAILURES);
             if (RecurseWipeRegTree(hRoot, lpSubKey) != 0)
-                result |= ReportStepFailure(failures, SOURCE_INSTALL, __LINE__, "Can not RecurseWipeRegTree: %S",
-                                            lpSubKey);
+                result |=
+                    ReportStepFailure(failures, SOURCE_INSTALL, __LINE__, "Can not RecurseWipeRegTree: %S", lpSubKey);
             if (IsSystemPath(lpSubKey))
                 RebootNeeded = 1;
         }

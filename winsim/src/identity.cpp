@@ -49,8 +49,8 @@ BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize)
 BOOL WINAPI GetUserNameW(LPWSTR lpBuffer, LPDWORD pcbBuffer)
 {
     SidBytes user = UserSid();
-    std::wstring name = user == LocalSystemSid()    ? L"SYSTEM"
+    std::wstring name = user == LocalSystemSid()   ? L"SYSTEM"
                         : user == DefaultUserSid() ? L"Administrator"
-                                                    : SidText(user);
+                                                   : SidText(user);
     return CopyName(name, lpBuffer, pcbBuffer, ERROR_INSUFFICIENT_BUFFER);
 }

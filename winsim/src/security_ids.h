@@ -21,7 +21,7 @@ SidBytes LocalSystemSid();
 SidBytes AdministratorsSid();
 SidBytes UsersSid();
 SidBytes DefaultUserSid();  // the administrator a fresh machine runs the program as
-SidBytes UserSid();  // the administrator the program runs as, unless SetUserSid chose another
+SidBytes UserSid();         // the administrator the program runs as, unless SetUserSid chose another
 void ResetUserSid();
 
 // Whether the process token holds the SID (user or enabled group).
