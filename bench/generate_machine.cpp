@@ -4,6 +4,7 @@
 // 3 products each, with their Uninstall entries and installer folders. Some
 // of those keys also name products of the family, as shared components and
 // upgrade codes do. Options: --32-bit for a 32-bit Windows.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -75,8 +76,9 @@ int main(int argc, char **argv)
     InstallBystanders();
     InstallProductFamily();
 
+    // Two products at least, whom even a machine of a few component keys lists.
     std::vector<std::wstring> products;
-    for (unsigned i = 0; i < components / 20 * 2; ++i)
+    for (unsigned i = 0; i < std::max(2u, components / 20 * 2); ++i)
         products.push_back(PackedName());
     for (unsigned i = 0; i < components; ++i) {
         std::wstring key = COMPONENTS + PackedName();

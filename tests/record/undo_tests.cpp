@@ -171,7 +171,10 @@ TEST_F(UndoTest, AWipedTreeOfEveryRootComesBackByteForByte)
         WipeRecorded({{HKEY_LOCAL_MACHINE, TREE}, {HKEY_CURRENT_USER, USER_TREE}, {HKEY_CLASSES_ROOT, CLASS_KEY}});
     verify_key_nonexist(HKEY_LOCAL_MACHINE, TREE);
     verify_key_nonexist(HKEY_CURRENT_USER, USER_TREE);
-    ASSERT_EQ(0u, undo.find(L"Windows Registry Editor Version 5.00\n\n")) << undo.substr(0, 200);
+    ASSERT_EQ(0u, undo.find(L"Windows Registry Editor Version 5.00\n\n; Undo file of vxclean ")) << undo.substr(0, 200);
+    // The header says how to import the file, and in which order with others.
+    EXPECT_NE(std::wstring::npos, undo.find(L"\n;   reg import \"" + folder_ + L"\\undo.reg\"\n"));
+    EXPECT_NE(std::wstring::npos, undo.find(L"import the newest first and the oldest last"));
     // Each key at the path where it lives, whatever root it was reached by.
     // The running user's keys under his SID, where an import by anyone puts them back.
     const std::wstring lower = Lower(undo);
