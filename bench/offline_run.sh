@@ -23,7 +23,7 @@ echo "|---|---|---|---|---|---|"
 for run in $(seq 1 "$runs"); do
     rm -rf "$work/run" && cp -a "$work/volume" "$work/run"
     status=0
-    /usr/bin/time -f "%e %M" -o "$work/time" build/bench/after/winsim/offline/vxclean-offline --yes "$work/run" \
+    /usr/bin/time -f "%e %M" -o "$work/time" build/bench/after/offline/vxclean-offline --yes "$work/run" \
         >/dev/null 2>"$work/errors" || status=$?
     read -r wall kilobytes < "$work/time"
     megabytes=$(( $(stat -c %s "$work/volume/Windows/System32/config/SOFTWARE") / 1048576 ))

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace winsim {
 namespace {

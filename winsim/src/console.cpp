@@ -3,7 +3,7 @@
 #include <string>
 
 #include "machine.h"
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace winsim {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "call_faults.h"
 #include "machine.h"
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "call_faults.h"
 #include "file_system.h"
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace winsim {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "file_system.h"
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace winsim {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "machine.h"
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 extern "C" int wmain(int argc, wchar_t **argv);
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "utf8.h"
 #include "winsim/control.h"
+#include "winsim/utf8.h"
 
 namespace {
 

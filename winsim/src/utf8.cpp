@@ -1,4 +1,4 @@
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace winsim {
 namespace {

@@ -16,8 +16,8 @@
 #include "../machine.h"
 #include "../security_ids.h"
 #include "../utf16.h"
-#include "../utf8.h"
 #include "reg_key.h"
+#include "winsim/utf8.h"
 
 namespace winsim {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "offline_program.h"
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace offline {
 

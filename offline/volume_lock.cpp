@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "offline_program.h"
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace offline {
 

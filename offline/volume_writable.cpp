@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "offline_program.h"
-#include "utf8.h"
+#include "winsim/utf8.h"
 
 namespace offline {
 namespace {

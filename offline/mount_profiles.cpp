@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "offline_program.h"
-#include "utf8.h"
 #include "winsim/control.h"
+#include "winsim/utf8.h"
 
 namespace offline {
 namespace {
