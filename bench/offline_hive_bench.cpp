@@ -58,7 +58,7 @@ long ResidentMegabytes()
     return usage.ru_maxrss / 1024;
 }
 
-bool Save(const winsim::MountedHive &mounted, const char *what)
+bool Save(winsim::MountedHive &mounted, const char *what)
 {
     auto start = std::chrono::steady_clock::now();
     bool written;

@@ -1,4 +1,5 @@
-// The users' hives, found as Windows finds them through the profile list.
+// The users' hives, found as Windows finds them through the profile list, and
+// each profile said at the start: where it is, what was mounted or why not.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -11,6 +12,8 @@ namespace offline {
 namespace {
 
 const wchar_t PROFILE_LIST[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const wchar_t USER_HIVE[] = L"NTUSER.DAT";
+const wchar_t CLASSES_HIVE[] = L"AppData\\Local\\Microsoft\\Windows\\UsrClass.dat";
 
 std::vector<std::wstring> ProfileSids()
 {
@@ -26,12 +29,62 @@ std::vector<std::wstring> ProfileSids()
     return sids;
 }
 
-// The host file of a path in the profile, empty when there is none.
-std::string FileInProfile(const std::wstring &profile, const wchar_t *relative)
+bool Exists(const std::string &host, mode_t type)
 {
-    std::string host = winsim::HostPathOf(profile + relative);
     struct stat status;
-    return !host.empty() && stat(host.c_str(), &status) == 0 && S_ISREG(status.st_mode) ? host : std::string();
+    return !host.empty() && stat(host.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == type;
+}
+
+// The host file of a hive in the profile, empty when there is none.
+std::string HiveInProfile(const std::wstring &folder, const wchar_t *relative)
+{
+    std::string host = winsim::HostPathOf(folder + L"\\" + relative);
+    return Exists(host, S_IFREG) ? host : std::string();
+}
+
+std::string Utf8(const std::wstring &text)
+{
+    return winsim::EncodeUtf8(text.c_str());
+}
+
+const char *SystemProfileName(const std::wstring &sid)
+{
+    if (sid == L"S-1-5-18")
+        return " (the system's own profile, LocalSystem)";
+    if (sid == L"S-1-5-19")
+        return " (the system's profile for LocalService)";
+    if (sid == L"S-1-5-20")
+        return " (the system's profile for NetworkService)";
+    return "";
+}
+
+void PrintProfile(const Profile &profile, const std::string &passedOver)
+{
+    std::printf("  %s%s: %s", Utf8(profile.sid).c_str(), SystemProfileName(profile.sid), Utf8(profile.folder).c_str());
+    if (!profile.hostFolder.empty())
+        std::printf(" = %s", profile.hostFolder.c_str());
+    if (!passedOver.empty()) {
+        std::printf("\n    passed over: %s\n", passedOver.c_str());
+        return;
+    }
+    std::printf("\n    mounted: %s%s\n", profile.user.c_str(),
+                profile.classes.empty() ? " (it has no UsrClass.dat)" : (" and " + profile.classes).c_str());
+}
+
+// Why the profile is passed over; empty when its hives are to be mounted.
+std::string PassedOver(const Profile &profile)
+{
+    if (profile.folder.empty())
+        return "its ProfileImagePath names no folder";
+    if (profile.hostFolder.empty())
+        return "its folder is not on this volume: it holds nothing to remove";
+    if (!Exists(profile.hostFolder, S_IFDIR))
+        return "its folder is not on this volume (the profile was deleted): it holds nothing to remove";
+    if (profile.user.empty() && profile.classes.empty())
+        return "its folder holds neither NTUSER.DAT nor UsrClass.dat: no registry of its own to clean";
+    if (!winsim::SetUserSid(profile.sid))
+        return "its name is not a SID (a profile Windows set aside, as a .bak entry)";
+    return "";
 }
 
 }  // namespace
@@ -45,29 +98,38 @@ bool MountInto(const std::string &file, const std::vector<std::wstring> &path, s
     for (const std::wstring &fault : mounted.logFaults)
         Complain(fault);
     if (!mounted.replayNote.empty())
-        std::printf("%s\n", winsim::EncodeUtf8(mounted.replayNote.c_str()).c_str());
+        std::printf("%s\n", Utf8(mounted.replayNote).c_str());
     mounts->push_back(mounted);
     return true;
 }
 
 bool MountProfiles(std::vector<winsim::MountedHive> *mounts, std::vector<Profile> *profiles, std::wstring *reason)
 {
+    std::printf("Profiles in the ProfileList:\n");
     for (const std::wstring &sid : ProfileSids()) {
-        std::wstring key = std::wstring(PROFILE_LIST) + L"\\" + sid;
-        std::wstring folder = MachineString(key.c_str(), L"ProfileImagePath");
-        std::string user = folder.empty() ? std::string() : FileInProfile(folder, L"\\NTUSER.DAT");
-        if (user.empty())
-            continue;
-        if (!winsim::SetUserSid(sid)) {
-            Complain(L"the profile " + sid + L" is not named by a SID: passed over");
-            continue;
+        Profile profile;
+        profile.sid = sid;
+        profile.folder = MachineString((std::wstring(PROFILE_LIST) + L"\\" + sid).c_str(), L"ProfileImagePath");
+        if (!profile.folder.empty()) {
+            profile.hostFolder = winsim::HostPathOf(profile.folder);
+            profile.user = HiveInProfile(profile.folder, USER_HIVE);
+            profile.classes = HiveInProfile(profile.folder, CLASSES_HIVE);
         }
-        std::string classes = FileInProfile(folder, L"\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
-        if (!MountInto(user, {L"USER", sid}, mounts, reason) ||
-            (!classes.empty() && (!MountInto(classes, {L"USER", sid + L"_Classes"}, mounts, reason) ||
-                                  !winsim::LinkUserClasses(sid, reason))))
+        std::string passedOver = PassedOver(profile);
+        if (passedOver.empty() && profile.user.empty()) {
+            *reason = L"the profile " + sid + L" (" + profile.folder + L") has a UsrClass.dat but no NTUSER.DAT: " +
+                      L"its classes could not be cleaned. Restore its NTUSER.DAT from a backup, or move its " +
+                      winsim::DecodeUtf8(profile.classes.c_str()) + L" aside, and run again.";
             return false;
-        profiles->push_back(Profile{sid});
+        }
+        PrintProfile(profile, passedOver);
+        if (!passedOver.empty())
+            continue;
+        if (!MountInto(profile.user, {L"USER", sid}, mounts, reason) ||
+            (!profile.classes.empty() && (!MountInto(profile.classes, {L"USER", sid + L"_Classes"}, mounts, reason) ||
+                                          !winsim::LinkUserClasses(sid, reason))))
+            return false;
+        profiles->push_back(profile);
     }
     return true;
 }

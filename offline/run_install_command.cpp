@@ -1,5 +1,6 @@
 // The product's install command in the forms that vxclean's entry gives it,
-// without a restart: "-clear" (with "-delkeys"), or "-show -warn" for a report.
+// without a restart: "-clear" (with "-delkeys"), or "-show -warn" (with
+// "-delkeys", which then reports what it would delete) for a report.
 #include "driver/install_command.h"
 #include "driver/process_state.h"
 #include "driver/wgetopt.h"
@@ -14,14 +15,14 @@ const wchar_t NAME[] = L"vxclean-offline";
 
 int RunOnce(const Options &options)
 {
-    const wchar_t *inner[3] = {NAME, L"-clear"};
+    const wchar_t *inner[4] = {NAME, L"-clear"};
     int count = 2;
     if (options.show) {
         inner[1] = L"-show";
         inner[count++] = L"-warn";
-    } else if (options.delkeys) {
-        inner[count++] = L"-delkeys";
     }
+    if (options.delkeys)
+        inner[count++] = L"-delkeys";
     ProgramName = NAME;
     woptind = 0;
     return static_cast<int>(InstallCommand(count, inner));

@@ -17,9 +17,10 @@ namespace {
 
 std::wstring Refusal(const std::string &root, const std::wstring &what)
 {
-    return what + L". Nothing was changed. Mount the volume read-write (mount -o remount,rw " +
+    return what + L". Nothing was changed. Mount the volume read-write (with ntfs3: mount -o remount,rw " +
            winsim::DecodeUtf8(root.c_str()) +
-           L") and make its hives and their folders writable, then run again; --show reports without writing.";
+           L"; ntfs-3g cannot remount: unmount it and mount it again) and make its hives and their folders "
+           L"writable, then run again; --show reports without writing.";
 }
 
 bool Writable(const std::string &root, const std::string &path, std::wstring *reason)

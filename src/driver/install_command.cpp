@@ -27,6 +27,12 @@ const DWORD COMMAND_DELKEYS = 4;
 
 const wchar_t SETTINGS_KEY[] = L"SOFTWARE\\Vexa Lune";
 
+// "-delkeys" removes on its own, but with "-show" alone it reports.
+bool IsRemoveRun(DWORD dwCommands)
+{
+    return (dwCommands & COMMAND_CLEAR) || (dwCommands & (COMMAND_DELKEYS | COMMAND_SHOW)) == COMMAND_DELKEYS;
+}
+
 DWORD RunPasses(DWORD dwCommands, DWORD fWarn)
 {
     DWORD result = 0;
@@ -39,16 +45,17 @@ DWORD RunPasses(DWORD dwCommands, DWORD fWarn)
 
 // The vendor's settings key holds the users' private keys: the record keeps
 // none of their data.
-DWORD DeleteSettingsKey(DWORD fWarn)
+// A report run with it reports what it would delete.
+DWORD DeleteSettingsKey(DWORD dwMode, DWORD fWarn)
 {
     DWORD result = 0;
     KeepPrivateKeysOut(TRUE);
     if (IsWow64()) {
         RegViewFlag = KEY_WOW64_64KEY;
-        result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, MODE_REMOVE, fWarn);
+        result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, dwMode, fWarn);
         RegViewFlag = 0;
     }
-    result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, MODE_REMOVE, fWarn);
+    result |= DeleteKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY, dwMode, fWarn);
     KeepPrivateKeysOut(FALSE);
     return result;
 }
@@ -71,7 +78,9 @@ DWORD RunCommands(DWORD dwCommands, DWORD fWarn, DWORD fReboot, DWORD fFromWindo
     result |= RunPasses(dwCommands, fWarn);
 
     if (dwCommands & COMMAND_DELKEYS)
-        result |= DeleteSettingsKey(fWarn);
+        result |= DeleteSettingsKey(IsRemoveRun(dwCommands) ? MODE_REMOVE : MODE_REPORT, fWarn);
+    if (IsRemoveRun(dwCommands) && WriteRegistry)
+        result |= WriteRegistry();
 
     if (fReboot || (RebootNeeded && fFromWindow)) {
         // Without the shutdown privilege the restart cannot even be asked.
@@ -127,7 +136,7 @@ DWORD InstallCommand(int argc, const wchar_t **argv)
         }
     }
 
-    StartRecord((dwCommands & (COMMAND_CLEAR | COMMAND_DELKEYS)) != 0);
+    StartRecord(IsRemoveRun(dwCommands));
     RestartPlan restart;
     DWORD result = RunCommands(dwCommands, fWarn, fReboot, fFromWindow, &restart);
     // The record is whole before the restart is asked: once Windows shuts

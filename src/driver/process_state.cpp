@@ -3,4 +3,5 @@
 DWORD RegViewFlag = 0;
 int RebootNeeded = 0;
 BOOL (*NextUserProfile)() = nullptr;
+DWORD (*WriteRegistry)() = nullptr;
 const wchar_t *ProgramName = nullptr;

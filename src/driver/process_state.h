@@ -19,5 +19,13 @@ extern int RebootNeeded;
 // and returns TRUE, and FALSE once every profile has had its turn, with the
 // first one current again.
 extern BOOL (*NextUserProfile)();
+// Null on a running machine, whose registry is written as it changes. Where
+// the registry is a set of hive files held in memory (a Windows that is not
+// running), the start-up sets it to write the hives that changed: a removal
+// calls it before the file steps of each pass, so that no file goes while
+// the registry still names it, and once more before its summary. Nonzero when
+// a hive could not be written (reported and counted as a failure); the pass
+// then leaves its files alone.
+extern DWORD (*WriteRegistry)();
 // Argument 0 of the inner command line, for the usage text.
 extern const wchar_t *ProgramName;

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "files/files.h"
+#include "record/findings.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -93,6 +94,7 @@ DWORD CleanInfFile(DWORD dwMode, LPWSTR lpInfPath, WIN32_FIND_DATAW findData)
         NoteDeleted(DRIVER_PACKAGE_REMOVED, lpInfPath, real);
         PrintOut(L"Delete file: %ls\n", lpInfPath);
     } else {
+        NoteFoundFile(FOUND_DRIVER_PACKAGE, lpInfPath);
         PrintOut(L"Find file: %ls\n", lpInfPath);
     }
 

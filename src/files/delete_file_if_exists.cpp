@@ -1,4 +1,5 @@
 #include "files/files.h"
+#include "record/findings.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -11,6 +12,8 @@ DWORD DeleteFileIfExists(LPCWSTR lpFileName, DWORD dwMode, DWORD fWarn)
     DWORD result = 0;
     if (fWarn)
         result = ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found: %S", lpFileName);
+    if (!dwMode)
+        NoteFoundFile(FOUND_FILE, lpFileName);
     if (dwMode && !MyDeleteFile(lpFileName))
         result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not remove: %S", lpFileName);
     return result;

@@ -1,4 +1,5 @@
 #include "files/files.h"
+#include "record/findings.h"
 #include "report/report.h"
 
 DWORD DeleteTreeIfExists(LPCWSTR lpPath, DWORD dwMode, DWORD fWarn)
@@ -12,8 +13,10 @@ DWORD DeleteTreeIfExists(LPCWSTR lpPath, DWORD dwMode, DWORD fWarn)
     DWORD result = 0;
     if (fWarn)
         result = ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found: %S", lpPath);
-    if (dwMode == 0)
+    if (dwMode == 0) {
+        NoteFoundFile(FOUND_FOLDER, lpPath);
         return result;
+    }
     if (RecurseWipeTree(lpPath) != 0)
         result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "RecurseWipeTree failed: %S", lpPath);
     return result;

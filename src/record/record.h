@@ -6,11 +6,15 @@
 // written is said so, and the run goes on.
 #pragma once
 
+#include <string>
+
 #include "win32api.h"
 
 // Starts the run's record when fRemove (a run that changes the machine) and
 // prints where it lives, or why there is none. A report run keeps none.
 void StartRecord(BOOL fRemove);
+// Where the run's record is (a folder "vxclean-..."); empty when it has none.
+std::wstring RecordFolder();
 // What follows the summary: no restart, the restart question, or a restart
 // that is needed but cannot be asked (the shutdown privilege is not held).
 enum RestartPlan { RESTART_NONE, RESTART_AFTER_SUMMARY, RESTART_IMPOSSIBLE };

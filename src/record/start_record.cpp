@@ -143,3 +143,8 @@ void StartRecord(BOOL fRemove)
     }
     PrintOut(L"\n");
 }
+
+std::wstring RecordFolder()
+{
+    return TheRecord.folder;
+}

@@ -1,4 +1,5 @@
 #include "driver/process_state.h"
+#include "record/findings.h"
 #include "registry/registry.h"
 #include "report/console_text.h"
 #include "report/report.h"
@@ -15,6 +16,8 @@ DWORD DeleteKey(HKEY hRoot, LPCWSTR lpSubKey, DWORD dwMode, DWORD fWarn)
         result = ListKeyContents(key, lpSubKey, 0, &keys, &values);
         if (fWarn)
             result |= ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found");
+        if (dwMode != MODE_REMOVE)
+            NoteFoundKey(key, nullptr);
         if ((status = RegCloseKey(key)) != ERROR_SUCCESS)
             result |= ReportError(SOURCE_INSTALL, __LINE__, static_cast<DWORD>(status), REPORT_ALL,
                                   "Can not RegCloseKey: %S", lpSubKey);

@@ -1,4 +1,5 @@
 #include "driver/process_state.h"
+#include "record/findings.h"
 #include "record/record.h"
 #include "registry/registry.h"
 #include "report/console_text.h"
@@ -12,8 +13,10 @@ DWORD RemoveMatchedValue(HKEY hKey, LPCWSTR lpSubKey, LPCWSTR lpName, DWORD dwMo
     DWORD result = 0;
     if (fWarn)
         result |= ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found");
-    if (dwMode != MODE_REMOVE)
+    if (dwMode != MODE_REMOVE) {
+        NoteFoundValue(hKey, lpName);
         return result;
+    }
     UndoValue(hKey, lpName);
     LONG deleted = RegDeleteValueW(hKey, lpName);
     if (deleted != ERROR_SUCCESS)

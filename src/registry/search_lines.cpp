@@ -2,6 +2,7 @@
 // that matched: shared by the whole-tree search and the installer's search
 // of the Components key, which must read alike.
 #include "driver/process_state.h"
+#include "record/findings.h"
 #include "registry/registry.h"
 #include "report/console_text.h"
 #include "report/report.h"
@@ -68,6 +69,8 @@ DWORD RemoveMatchedKey(HKEY hParent, LPCWSTR lpName, DWORD dwMode, DWORD fWarn)
     DWORD result = 0;
     if (fWarn)
         result |= ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found");
+    if (dwMode != MODE_REMOVE)
+        NoteFoundKey(hParent, lpName);
     if (dwMode == MODE_REMOVE) {
         if (RecurseWipeRegTree(hParent, lpName) != 0)
             result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not RecurseWipeRegTree: %S", lpName);

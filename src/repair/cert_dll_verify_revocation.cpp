@@ -2,6 +2,7 @@
 #include <cwchar>
 
 #include "driver/process_state.h"
+#include "record/findings.h"
 #include "record/record.h"
 #include "registry/registry.h"
 #include "repair/repair.h"
@@ -49,6 +50,8 @@ DWORD RepairProvider(HKEY hKey, DWORD dwMode, DWORD fWarn)
         if (fWarn)
             result |= ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found: cryptnet.dll expected");
         PrintOut(L"    NewValue: %ls\n", SYSTEM_PROVIDER);
+        if (dwMode != MODE_REMOVE)
+            NoteFoundListEntry(hKey, DLL_VALUE, data);
         if (dwMode == MODE_REMOVE) {
             // A list under a type that holds no text would stay unreadable:
             // such a value is written as the list it should have been.

@@ -1,6 +1,7 @@
 #include <cwchar>
 
 #include "driver/process_state.h"
+#include "record/findings.h"
 #include "record/record.h"
 #include "repair/security_packages.h"
 #include "report/console_text.h"
@@ -190,6 +191,8 @@ DWORD RemoveSecurityPackage(LPCWSTR lpOperation, LPCWSTR lpPackage, BOOL fRepair
             PrintOut(L"    found: %ls\n", lpPackage);
             if (fWarn)
                 result = ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found");
+            if (dwMode != MODE_REMOVE)
+                NoteFoundListEntry(key, PACKAGES_VALUE, lpPackage);
         } else {
             PrintOut(L"    not found: %ls\n", lpPackage);
         }

@@ -25,6 +25,7 @@ TEST_F(InstallCommandTest, EachCommandLineRunsItsPassesInOrder)
 {
     const Log BOTH_IN_REPORT_MODE = {L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0"};
     const std::wstring KEYS = L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn ";
+    const std::wstring KEYS_REPORTED = L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 0 warn ";
     const CommandCase cases[] = {
         // Without options the usage, and a failure.
         {{}, 1, USAGE_TEXT, L"", {}},
@@ -46,12 +47,12 @@ TEST_F(InstallCommandTest, EachCommandLineRunsItsPassesInOrder)
          nullptr,
          {L"registry mode 0 warn 1 view 0", L"files mode 0 warn 1 view 0", L"registry mode 1 warn 1 view 0",
           L"files mode 1 warn 1 view 0"}},
-        // The settings key goes in remove mode, after the passes.
+        // The settings key goes after the passes; with -show alone it is reported.
         {{L"-delkeys", L"-show"},
          0,
          nullptr,
          nullptr,
-         {BOTH_IN_REPORT_MODE[0], BOTH_IN_REPORT_MODE[1], KEYS + L"0 view 0"}},
+         {BOTH_IN_REPORT_MODE[0], BOTH_IN_REPORT_MODE[1], KEYS_REPORTED + L"0 view 0"}},
         {{L"-delkeys", L"-warn"}, 0, nullptr, nullptr, {KEYS + L"1 view 0"}},
         // Options without a command do nothing, and succeed.
         {{L"-warn"}, 0, nullptr, nullptr, {}},

@@ -10,6 +10,7 @@
 
 #include <winsim/control.h>
 
+#include "driver/process_state.h"
 #include "hive_base_block.h"
 #include "installed_family.h"
 #include "log_writer.h"
@@ -68,7 +69,9 @@ class OfflineFamilyTest : public VolumeTest, public testing::WithParamInterface<
         EnableTakeOwnership();
         plant(sids);
         winsim::SetUserSid(sids[0]);
-        ASSERT_TRUE(offline::SaveHives(mounts));
+        offline::WriteHivesDuringRun(&mounts);
+        ASSERT_EQ(0u, WriteRegistry());
+        WriteRegistry = nullptr;
     }
 
     std::vector<std::string> Hives() const

@@ -161,14 +161,25 @@ TEST_F(HiveTest, SavingWritesOnlyTheChangesAfterABackupOfTheOriginal)
     EXPECT_EQ(1u, gained.count(name + "\"ComputerName\"=hex(1):4f,00,46,00,46,00,4c,00,49,00,4e,00,45,00,00,00"));
     EXPECT_EQ(3u, gained.size());
 
-    std::string saved = FileBytes(hive);
+    // A second save of the same mount keeps the one backup of the original;
+    // a save of another mount in the same second makes a backup of its own.
     add_key(HKEY_LOCAL_MACHINE, L"SYSTEM\\VxSecondSave");
+    ASSERT_TRUE(winsim::SaveHive(mounted, &written, &reason)) << reason;
+    EXPECT_TRUE(written);
+    EXPECT_EQ((std::vector<std::string>{"SYSTEM", "SYSTEM.vxclean-20261207-103000"}), FilesInFolder());
+    EXPECT_TRUE(original == FileBytes(hive + ".vxclean-20261207-103000"));
+    std::string saved = FileBytes(hive);
+    winsim::ResetMachine();
+    ASSERT_TRUE(winsim::MountHive(hive, SYSTEM_PATH, &mounted, &reason)) << reason;
+    add_key(HKEY_LOCAL_MACHINE, L"SYSTEM\\VxThirdSave");
+    winsim::SetLocalClock(2026, 12, 7, 10, 30, 0);
     ASSERT_TRUE(winsim::SaveHive(mounted, &written, &reason)) << reason;
     EXPECT_TRUE(saved == FileBytes(hive + ".vxclean-20261207-103000-2"));
 
     winsim::ResetMachine();
     ASSERT_TRUE(winsim::MountHive(hive, SYSTEM_PATH, &mounted, &reason)) << reason;
     verify_key(HKEY_LOCAL_MACHINE, L"SYSTEM\\VxSecondSave");
+    verify_key(HKEY_LOCAL_MACHINE, L"SYSTEM\\VxThirdSave");
     verify_key_nonexist(HKEY_LOCAL_MACHINE, DELETED_TREE);
     DWORD type;
     std::vector<BYTE> data;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 
+#include "hive_editing.h"
 #include "windows_volume.h"
 
 namespace {
@@ -51,7 +52,8 @@ TEST_F(VolumeTest, InputThatCannotBeUsedIsRefusedAndNothingIsWritten)
     EXPECT_EQ(2, noTerminal.status);
     EXPECT_TRUE(Contains(noTerminal.output, "no terminal to ask on")) << noTerminal.output;
     Run refused = RunOnTerminal("'" + volume + "'", "n");
-    EXPECT_EQ(1, refused.status);
+    EXPECT_EQ(2, refused.status);
+    EXPECT_TRUE(Contains(refused.output, "not confirmed: nothing was changed")) << refused.output;
     EXPECT_TRUE(Contains(refused.output,
                          "Remove the VexaLune products from Windows 7 Professional 7601 on " + volume + "? [y/N]"))
         << refused.output;
@@ -159,25 +161,146 @@ TEST_F(VolumeTest, ARemovalIsRefusedOnAVolumeMountedReadOnlyAndAReportStillWorks
 
 // What is in the way of the file that a hive is written to first makes the
 // hive's writing fail, as a full or failing disk would.
-TEST_F(VolumeTest, AHiveThatCannotBeWrittenBackStaysAsItWasAndTheNextRunFinishes)
+// The service key stays in the SYSTEM hive, so its files must stay too; the
+// summary and the exit status say that the run failed.
+TEST_F(VolumeTest, AHiveThatCannotBeWrittenBackStaysAsItWasWithTheFilesItNamesAndTheNextRunFinishes)
 {
     const std::string systemBytes = FileBytes(system);
     const std::string inTheWay = system + ".vxclean-new";
     std::filesystem::create_directories(inTheWay + "/x");
     Run removal = RunProgram("--yes '" + volume + "'");
-    EXPECT_EQ(2, removal.status);
+    EXPECT_EQ(3, removal.status);
     EXPECT_TRUE(Contains(removal.output, "the hive " + system + " could not be written")) << removal.output;
     EXPECT_TRUE(Contains(removal.output, inTheWay + ": File exists")) << removal.output;
     EXPECT_TRUE(Contains(removal.output, "Run vxclean-offline again")) << removal.output;
     EXPECT_TRUE(Contains(removal.output, "Written: " + software)) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "The files of this pass are left as they are")) << removal.output;
     EXPECT_TRUE(systemBytes == FileBytes(system));
+    EXPECT_TRUE(std::filesystem::exists(productFile));
+    // summary.txt is UTF-16LE with CRLF, all of it ASCII here.
+    std::string summary;
+    for (const auto &file : VolumeFiles())
+        if (Contains(file.first, "/Windows/Temp/vxclean-") && Contains(file.first, "/summary.txt"))
+            for (size_t i = 2; i < file.second.size(); i += 2)
+                if (file.second[i] != '\r')
+                    summary += file.second[i];
+    EXPECT_TRUE(Contains(summary, "Failures:                 2\n")) << summary;
+    EXPECT_FALSE(Contains(summary, "Exit status:              0\n")) << summary;
 
     std::filesystem::remove_all(inTheWay);
     Run again = RunProgram("--yes '" + volume + "'");
     EXPECT_EQ(0, again.status) << again.output;
     EXPECT_TRUE(Contains(again.output, "Written: " + system)) << again.output;
     EXPECT_FALSE(Contains(again.output, "Written: " + software)) << again.output;
+    EXPECT_FALSE(std::filesystem::exists(productFile));
     EXPECT_TRUE(systemBefore == HivexEntries(system, "HKEY_LOCAL_MACHINE\\SYSTEM"));
+}
+
+// Each step's status and what it says, in turn on one volume, from the
+// products found to their removal and a report that finds nothing; the
+// common-files folder that a removal keeps is named but found no longer.
+TEST_F(VolumeTest, TheExitStatusTellsAScriptWhatHappened)
+{
+    std::filesystem::create_directories(volume + "/Program Files/Common Files/Vexa Lune");
+    const std::string root = " '" + volume + "'";
+    struct Step {
+        std::string arguments;
+        int status;
+        std::vector<std::string> says;
+    } steps[] = {
+        {"--help", 0, {"Usage: vxclean-offline", "--delkeys", "Exit status:", "3  a step"}},
+        {"--version", 0, {"vxclean-offline 1."}},
+        {"--bogus" + root, 2, {"unknown option --bogus", "Usage: vxclean-offline"}},
+        {"--show" + root,
+         1,
+         {"What a removal would delete (", "Registry, hive " + system + ": 1 key\n",
+          "    HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\services\\vxcsp\n", "Files and folders on the volume",
+          "Kept on purpose (a removal leaves it): 1 folder\n    C:\\Program Files\\Common Files\\Vexa Lune\n"}},
+        {"--yes" + root,
+         0,
+         {"Written: " + system, "Backups of the hives as they were before this run", "  " + system + ".vxclean-",
+          "The record of this run, C:\\Windows\\Temp\\vxclean-", " is " + volume + "/Windows/Temp/vxclean-"}},
+        {"--show" + root, 0, {"What a removal would delete: nothing", "Kept on purpose"}},
+    };
+    for (const Step &step : steps) {
+        Run run = RunProgram(step.arguments);
+        EXPECT_EQ(step.status, run.status) << step.arguments << ": " << run.output;
+        for (const std::string &part : step.says)
+            EXPECT_TRUE(Contains(run.output, part)) << step.arguments << " lacks " << part << ": " << run.output;
+    }
+}
+
+// Profiles that Windows lists but whose folders are gone are said and passed
+// over; one whose classes hive is there without its user hive is refused.
+TEST_F(VolumeTest, EachProfileIsSaidAndOneWithoutItsUserHiveIsRefused)
+{
+    EditHive(software, {{"Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-18",
+                         {TextValue("ProfileImagePath", "%systemroot%\\system32\\config\\systemprofile", 2)}},
+                        {"Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-1-2-3-1200",
+                         {TextValue("ProfileImagePath", "C:\\Users\\gone", 2)}}});
+    Run report = RunProgram("--show '" + volume + "'");
+    EXPECT_EQ(1, report.status) << report.output;
+    for (const std::string &part :
+         {"S-1-5-18 (the system's own profile, LocalSystem): C:\\Windows\\system32\\config\\systemprofile = " + volume +
+              "/Windows/system32/config/systemprofile\n    passed over: its folder is not on this volume",
+          "S-1-5-21-1-2-3-1200: C:\\Users\\gone = " + volume + "/Users/gone\n    passed over",
+          sids[0] + ": C:\\Users\\admin = " + volume + "/Users/admin\n    mounted: " + users[0] + " and " + classes[0]})
+        EXPECT_TRUE(Contains(report.output, part)) << part << "\n" << report.output;
+
+    std::filesystem::rename(users[0], users[0] + ".aside");
+    std::map<std::string, std::string> files = VolumeFiles();
+    for (const char *options : {"--show", "--yes"}) {
+        Run refused = RunProgram(std::string(options) + " '" + volume + "'");
+        EXPECT_EQ(2, refused.status) << refused.output;
+        EXPECT_TRUE(Contains(refused.output, "the profile " + sids[0] +
+                                                 " (C:\\Users\\admin) has a UsrClass.dat but "
+                                                 "no NTUSER.DAT"))
+            << refused.output;
+        EXPECT_TRUE(files == VolumeFiles());
+    }
+}
+
+// The vendor's settings key holds the users' private keys: a report with
+// --delkeys names it, and a removal with it asks about it on its own.
+TEST_F(VolumeTest, DelkeysAsksAboutThePrivateKeysAndAReportWithItShowsThem)
+{
+    const std::string settingsKey = "    HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexa Lune\n";
+    std::map<std::string, std::string> files = VolumeFiles();
+    EXPECT_FALSE(Contains(RunProgram("--show '" + volume + "'").output, settingsKey));
+    Run report = RunProgram("--show --delkeys '" + volume + "'");
+    EXPECT_EQ(1, report.status);
+    EXPECT_TRUE(Contains(report.output, settingsKey)) << report.output;
+    Run keysKept = RunOnTerminal("--delkeys '" + volume + "'", "y\\nn");
+    EXPECT_EQ(2, keysKept.status) << keysKept.output;
+    EXPECT_TRUE(Contains(keysKept.output, "Also delete the vendor's settings key HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexa "
+                                          "Lune with the users' private keys"))
+        << keysKept.output;
+    EXPECT_TRUE(Contains(keysKept.output, "not confirmed: nothing was changed")) << keysKept.output;
+    EXPECT_TRUE(files == VolumeFiles());
+}
+
+// The volume is copied into a file system of its own size in a mount
+// namespace, checked before and after the run there.
+TEST_F(VolumeTest, AVolumeWithoutRoomForTheBackupsAndTheNewHivesIsRefusedUnchanged)
+{
+    uintmax_t bytes = 0;
+    for (const auto &file : VolumeFiles())
+        bytes += file.second.size();
+    const std::string small = folder + "/small";
+    std::filesystem::create_directories(small);
+    const std::string sums = "(cd \"$0\" && find . -type f -exec md5sum {} + | sort)";
+    const std::string inSmallVolume = std::string(geteuid() == 0 ? "unshare -m" : "unshare -rm") +
+                                      " sh -c 'mount -t tmpfs -o size=" + std::to_string(bytes / 1024 + 1024) +
+                                      "k tmpfs \"$0\" && cp -a \"" + volume + "/.\" \"$0\" && " + sums +
+                                      " > \"$0.before\" && \"$@\"; status=$?; " + sums +
+                                      " | cmp -s - \"$0.before\" && echo UNCHANGED; exit $status' '" + small + "' ";
+    if (std::system((inSmallVolume + "true 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no mount namespace with a tmpfs can be made here (unshare)";
+    Run removal = RunProgram("--yes '" + small + "'", inSmallVolume);
+    EXPECT_EQ(2, removal.status) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "MB free, and a removal needs up to ")) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "Nothing was changed")) << removal.output;
+    EXPECT_TRUE(Contains(removal.output, "UNCHANGED")) << removal.output;
 }
 
 // Another report running beside it holds the lock that reports share.

@@ -137,7 +137,7 @@ bool ReadHostFile(const std::string &file, size_t most, HiveBytes *bytes)
     return read;
 }
 
-bool BackUpHive(const std::string &hive, std::wstring *reason)
+bool BackUpHive(const std::string &hive, std::string *suffix, std::wstring *reason)
 {
     std::vector<std::string> files = LogFilesBeside(hive);
     files.insert(files.begin(), hive);
@@ -154,6 +154,7 @@ bool BackUpHive(const std::string &hive, std::wstring *reason)
             return false;
     if (!SyncPath(FolderOf(hive), O_RDONLY | O_DIRECTORY))
         return Fail(reason, L"cannot flush the folder of", hive);
+    *suffix = stamp;
     return true;
 }
 

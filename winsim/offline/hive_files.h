@@ -19,8 +19,8 @@ std::vector<std::string> LogFilesBeside(const std::string &hive);
 bool ReadHostFile(const std::string &file, size_t most, HiveBytes *bytes);
 
 // "<file>.vxclean-YYYYMMDD-HHMMSS" of the hive and of each log, at the local
-// time of the simulated clock.
-bool BackUpHive(const std::string &hive, std::wstring *reason);
+// time of the simulated clock; *suffix is what follows the file's name.
+bool BackUpHive(const std::string &hive, std::string *suffix, std::wstring *reason);
 
 // hivex writes the hive to a new file in its folder, which is flushed and
 // renamed over the hive, and the folder flushed.

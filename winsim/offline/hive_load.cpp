@@ -106,7 +106,7 @@ bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mou
         *reason = L"a hive is mounted below MACHINE or USER, not at \\REGISTRY\\" + JoinPath(mountPath);
         return false;
     }
-    MountedHive loaded{hostFile, mountPath, {}, nullptr, {}, {}};
+    MountedHive loaded{hostFile, mountPath, {}, nullptr, {}, {}, {}};
     if (!ReplayIntoCopy(hostFile, &loaded, reason))
         return false;
     const std::string &source = loaded.replayed ? loaded.replayed->SourceOf(loaded) : hostFile;

@@ -128,7 +128,7 @@ bool SyncKey(Saver &saver, hive_node_h node, const RegKey &key)
 
 }  // namespace
 
-bool SaveHive(const MountedHive &mounted, bool *written, std::wstring *reason)
+bool SaveHive(MountedHive &mounted, bool *written, std::wstring *reason)
 {
     *written = false;
     std::shared_ptr<RegKey> root = mounted.root.lock();
@@ -148,7 +148,8 @@ bool SaveHive(const MountedHive &mounted, bool *written, std::wstring *reason)
         return false;
     if (!saver.changed)
         return true;
-    if (!BackUpHive(mounted.file, reason) || !CommitHive(hive.get(), mounted.file, reason))
+    if ((mounted.backup.empty() && !BackUpHive(mounted.file, &mounted.backup, reason)) ||
+        !CommitHive(hive.get(), mounted.file, reason))
         return false;
     *written = true;
     if (!mounted.replayed)

@@ -23,6 +23,9 @@ struct MountedHive {
     std::shared_ptr<ReplayedCopy> replayed;
     std::wstring replayNote;              // what was replayed from which logs
     std::vector<std::wstring> logFaults;  // where a log stopped before its end
+    // The backup's suffix (".vxclean-YYYYMMDD-HHMMSS") once the hive was
+    // backed up; a later save in the same run takes none.
+    std::string backup;
 };
 
 // Replaces whatever the registry holds at the path with the hive's keys and
@@ -33,18 +36,21 @@ struct MountedHive {
 bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mountPath, MountedHive *mounted,
                std::wstring *reason);
 
+// The bytes of the hive as it was mounted: the file's, or its replayed copy's.
+unsigned long long MountedSize(const MountedHive &mounted);
+
 // As Windows does when the user logs on, the user's Software\Classes becomes
 // a link to the user's classes hive, mounted at \REGISTRY\USER\<sid>_Classes.
 // False with a reason when the user's hive holds a key of that name.
 bool LinkUserClasses(const std::wstring &sid, std::wstring *reason);
 
 // Writes what changed in the tree under the mount back into the hive file:
-// a backup copy (and of its logs) first, then the new hive put in place in one
-// rename. A replayed hive is written whole and clean, and its logs emptied so
+// a backup copy (and of its logs) first, the first time only, then the new
+// hive put in place in one rename. A replayed hive is written whole and clean, and its logs emptied so
 // that Windows does not replay them again. Nothing is written when nothing
 // changed (*written false): a replayed hive and its logs stay as they were,
 // for Windows to replay. False with a reason when the hive could not be
 // written; the old file stays then.
-bool SaveHive(const MountedHive &mounted, bool *written, std::wstring *reason);
+bool SaveHive(MountedHive &mounted, bool *written, std::wstring *reason);
 
 }  // namespace winsim
