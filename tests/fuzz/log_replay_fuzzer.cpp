@@ -1,8 +1,10 @@
 // Replaying a transaction log of any bytes over a small dirty hive: nothing
-// past the log's end is read, and a replay that applied anything leaves the
-// header of a completely written hive. The first input byte chooses whether
-// the log's entries get their hashes made right before the replay, so that
-// the fuzzing reaches past them, and whether the hive's own header is damaged.
+// past the log's end is read, and a replay that applied anything or took the
+// log's copy of the base block leaves the header of a completely written
+// hive. The first input byte chooses whether the log's entries get their
+// hashes made right before the replay, so that the fuzzing reaches past them,
+// and whether the hive's own base block is damaged: the copy is then taken
+// whenever the replay gives an image, and never otherwise.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -60,16 +62,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     winsim::HiveBytes log(data + 1, data + size);
     if (data[0] & REHASH_ENTRIES)
         RehashEntries(log);
-    winsim::HiveBytes hive = DirtyHive(log, data[0] & DAMAGED_HIVE_HEADER);
+    bool damaged = data[0] & DAMAGED_HIVE_HEADER;
+    winsim::HiveBytes hive = DirtyHive(log, damaged);
     // Exactly as long as the log, so that the sanitizer sees any read past it.
     winsim::HiveBytes exact(log.begin(), log.end());
     winsim::LogReplay replay = winsim::ReplayLogs(hive, {{"fuzzed.LOG1", exact}});
-    if (replay.image.empty() != (replay.entries == 0))
+    bool copyTaken = !replay.baseBlockFrom.empty();
+    if (replay.image.empty() != (replay.entries == 0 && !copyTaken) || copyTaken != (damaged && !replay.image.empty()))
         abort();
     winsim::BaseBlock base;
+    // A base block taken with no entry after it may give more bins than the
+    // hive has; hivex then finds the hive cut short.
     if (!replay.image.empty() &&
         (!winsim::ReadBaseBlock(replay.image, &base) || winsim::IsDirty(base) ||
-         base.fileType != winsim::PRIMARY_FILE || replay.image.size() < winsim::BASE_BLOCK_SIZE + base.binsSize))
+         base.fileType != winsim::PRIMARY_FILE ||
+         (replay.entries > 0 && replay.image.size() < winsim::BASE_BLOCK_SIZE + base.binsSize)))
         abort();
     return 0;
 }

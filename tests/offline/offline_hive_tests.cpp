@@ -223,61 +223,6 @@ TEST_F(HiveTest, ADeletionLeftForTheRestartIsWrittenIntoTheControlSetWindowsStar
               }));
 }
 
-TEST_F(HiveTest, ADirtyHiveWithoutLogsMountsAndUnchangedIsNotWritten)
-{
-    std::string hive = Unpack("SYSTEM_2");
-    std::string original = FileBytes(hive);
-    winsim::MountedHive mounted;
-    std::wstring reason;
-    ASSERT_TRUE(winsim::MountHive(hive, SYSTEM_PATH, &mounted, &reason)) << reason;
-    verify_key(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Lsa");
-    bool written = true;
-    ASSERT_TRUE(winsim::SaveHive(mounted, &written, &reason)) << reason;
-    EXPECT_FALSE(written);
-    EXPECT_EQ(std::vector<std::string>{"SYSTEM_2"}, FilesInFolder());
-    EXPECT_TRUE(original == FileBytes(hive));
-}
-
-TEST_F(HiveTest, HivesThatCannotBeUsedAreRefusedWithAReasonAndTheRegistryUntouched)
-{
-    std::string system = Unpack("SYSTEM");
-    std::string truncated = folder + "/truncated";
-    std::string zeros = folder + "/zeros";
-    FILE *file = std::fopen(truncated.c_str(), "wb");
-    std::fwrite(FileBytes(system).data(), 1, 4096, file);
-    std::fclose(file);
-    file = std::fopen(zeros.c_str(), "wb");
-    std::fwrite(std::string(65536, '\0').data(), 1, 65536, file);
-    std::fclose(file);
-
-    struct Refusal {
-        std::string file;
-        std::vector<std::wstring> says;
-    } refusals[] = {
-        {truncated, {L"truncated", L"cannot open the hive"}},
-        {zeros, {L"zeros", L"cannot open the hive"}},
-        {folder + "/missing", {L"missing", L"No such file or directory"}},
-    };
-    for (const Refusal &refusal : refusals) {
-        winsim::MountedHive mounted;
-        std::wstring reason;
-        EXPECT_FALSE(winsim::MountHive(refusal.file, CLASSES_PATH, &mounted, &reason)) << refusal.file;
-        for (const std::wstring &part : refusal.says)
-            EXPECT_NE(std::wstring::npos, reason.find(part)) << refusal.file << ": " << reason.c_str();
-        verify_key_nonexist(HKEY_USERS, CLASSES_KEY);
-    }
-
-    winsim::MountedHive mounted;
-    std::wstring reason;
-    ASSERT_TRUE(winsim::MountHive(system, SYSTEM_PATH, &mounted, &reason)) << reason;
-    add_key(HKEY_LOCAL_MACHINE, L"SYSTEM\\VxChanged");
-    std::remove(system.c_str());
-    bool written = true;
-    EXPECT_FALSE(winsim::SaveHive(mounted, &written, &reason));
-    EXPECT_FALSE(written);
-    EXPECT_NE(std::wstring::npos, reason.find(L"for writing: No such file or directory")) << reason.c_str();
-}
-
 // A dirty hive's logs replayed: read from a private copy, written whole and
 // clean only when the run changed it, its logs then emptied.
 TEST_F(HiveTest, ADirtyHiveIsReadWithItsLogsReplayedAndWrittenCleanOnlyWhenChanged)

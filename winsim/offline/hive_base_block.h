@@ -27,10 +27,16 @@ struct BaseBlock {
     uint32_t primarySequence;
     uint32_t secondarySequence;
     uint64_t lastWritten;
+    uint32_t majorVersion;
+    uint32_t minorVersion;
     uint32_t fileType;
+    uint32_t rootCell;  // the root key's offset from the start of the hive bins
     uint32_t binsSize;  // bytes of hive bins after the base block
     bool checksumRight;
 };
+
+// The bytes start "regf", as every hive file and log does.
+bool HasHiveSignature(const HiveBytes &file);
 
 // False when the bytes are shorter than a log sector or do not start "regf".
 bool ReadBaseBlock(const HiveBytes &file, BaseBlock *block);

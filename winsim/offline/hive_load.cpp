@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "hive_damage.h"
 #include "hive_names.h"
 #include "registry/reg_key.h"
 #include "replayed_copy.h"
@@ -28,7 +29,7 @@ struct Loader {
 bool Fail(Loader &loader, const RegKey &key, const wchar_t *what)
 {
     *loader.reason = L"cannot read the " + std::wstring(what) + L" of the key " + JoinPath(PathOf(key)) +
-                     L" in the hive " + loader.file + L": " + ErrorText(errno);
+                     L" in the hive " + loader.file + L": " + WhyKeyRefused(errno);
     return false;
 }
 
@@ -112,8 +113,9 @@ bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mou
     const std::string &source = loaded.replayed ? loaded.replayed->SourceOf(loaded) : hostFile;
     HiveHandle hive(hivex_open(source.c_str(), 0));
     if (!hive) {
+        int error = errno;
         *reason = L"cannot open the hive " + file + (loaded.replayed ? L" replayed into " + WideText(source) : L"") +
-                  L": " + ErrorText(errno);
+                  L": " + WhyHiveRefused(source, error);
         return false;
     }
     KeyPath parentPath(mountPath.begin(), mountPath.end() - 1);

@@ -2,8 +2,12 @@
 // primary file's last complete write (its secondary sequence number) on:
 // the log holding the lowest such number first, then the other one when its
 // entries carry on the numbering. Logs whose entries start later than that
-// write are missing changes in between, and Windows replays none of them. Of older-format logs, the first written
-// at the same time as the primary file is replayed.
+// write are missing changes in between, and Windows replays none of them. Of
+// older-format logs, the first written at the same time as the primary file
+// is replayed. A primary file whose base block has a wrong checksum takes the
+// copy of it from the log Windows would replay (of the Windows 8.1 format,
+// the one written last: the highest sequence number), and is replayed from
+// that copy's sequence number on.
 #include "hive_log_replay.h"
 
 #include <algorithm>
@@ -52,12 +56,39 @@ void NoteUnusableLogs(const std::vector<LogFile> &logs, LogReplay &replay)
 }
 
 // A primary file whose base block is damaged takes the log's copy of it.
-HiveBytes StartingImage(const HiveBytes &primary, const BaseBlock &base, const LogFile &log)
+HiveBytes StartingImage(const HiveBytes &primary, const BaseBlock &base, const LogFile &log, LogReplay &replay)
 {
     HiveBytes image = primary;
-    if (!base.checksumRight)
+    if (!base.checksumRight) {
         std::copy(log.bytes.begin(), log.bytes.begin() + LOG_SECTOR_SIZE, image.begin());
+        replay.baseBlockFrom = log.name;
+    }
     return image;
+}
+
+// Of logs of the Windows 8.1 format, the one Windows wrote last: its copy of
+// the base block has the highest sequence number.
+const LogFile &LatestLog(const std::vector<const LogFile *> &logs)
+{
+    auto sequence = [](const LogFile *log) {
+        BaseBlock header;
+        ReadBaseBlock(log->bytes, &header);
+        return header.primarySequence;
+    };
+    return **std::max_element(logs.begin(), logs.end(),
+                              [&](const LogFile *a, const LogFile *b) { return sequence(a) < sequence(b); });
+}
+
+// An image whose base block came from a log is used even when no entry
+// carries on from it, as Windows uses it.
+void KeepRecoveredBaseBlock(HiveBytes &image, LogReplay &replay)
+{
+    if (replay.baseBlockFrom.empty())
+        return;
+    BaseBlock base;
+    ReadBaseBlock(image, &base);
+    SealBaseBlock(image, base.secondarySequence, base.binsSize);
+    replay.image = std::move(image);
 }
 
 void Apply(const LogEntry &entry, const LogFile &log, HiveBytes &image, LogReplay &replay)
@@ -73,7 +104,7 @@ void Apply(const LogEntry &entry, const LogFile &log, HiveBytes &image, LogRepla
 void ReplayNewFormat(const HiveBytes &primary, const BaseBlock &primaryBase, const std::vector<const LogFile *> &logs,
                      LogReplay &replay)
 {
-    HiveBytes image = StartingImage(primary, primaryBase, *logs.front());
+    HiveBytes image = StartingImage(primary, primaryBase, LatestLog(logs), replay);
     BaseBlock base;
     ReadBaseBlock(image, &base);
     std::vector<LogRun> runs;
@@ -88,7 +119,7 @@ void ReplayNewFormat(const HiveBytes &primary, const BaseBlock &primaryBase, con
             runs.push_back(std::move(run));
     }
     if (runs.empty())
-        return;
+        return KeepRecoveredBaseBlock(image, replay);
     std::sort(runs.begin(), runs.end(),
               [](const LogRun &a, const LogRun &b) { return a.entries.front().sequence < b.entries.front().sequence; });
     const LogEntry &first = runs.front().entries.front();
@@ -97,7 +128,7 @@ void ReplayNewFormat(const HiveBytes &primary, const BaseBlock &primaryBase, con
                                std::to_string(base.secondarySequence) +
                                ": its first entry to replay has the sequence number " + std::to_string(first.sequence) +
                                ", so no entry is replayed");
-        return;
+        return KeepRecoveredBaseBlock(image, replay);
     }
     const LogEntry *last = nullptr;
     const LogFile *lastLog = nullptr;
@@ -134,12 +165,14 @@ void ReplayOldFormat(const HiveBytes &primary, const BaseBlock &primaryBase, con
             continue;
         }
         LogEntries read = ReadOldFormatEntry(log->bytes, header, log->name);
-        if (read.entries.empty()) {
+        if (read.entries.empty())
             replay.stops.push_back(read.stop);
+        // A damaged base block is taken from the log even when its pages are not.
+        if (read.entries.empty() && primaryBase.checksumRight)
             continue;
-        }
-        HiveBytes image = StartingImage(primary, primaryBase, *log);
-        Apply(read.entries.front(), *log, image, replay);
+        HiveBytes image = StartingImage(primary, primaryBase, *log, replay);
+        if (!read.entries.empty())
+            Apply(read.entries.front(), *log, image, replay);
         SealBaseBlock(image, header.primarySequence, header.binsSize);
         replay.image = std::move(image);
         return;

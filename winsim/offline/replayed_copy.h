@@ -32,8 +32,9 @@ class ReplayedCopy {
 
 // The hive's logs replayed into a copy when the hive is dirty and they hold
 // newer changes; mounted->replayed stays null otherwise. Notes what was
-// replayed and where a log stopped early. False with a reason when the hive
-// or a log cannot be read, or the copy written.
+// replayed, where a log stopped early and a dirty hive read as it stands.
+// False with a reason when the hive or a log cannot be read, the copy
+// written, or the hive's base block is damaged and no log has a good copy.
 bool ReplayIntoCopy(const std::string &hive, MountedHive *mounted, std::wstring *reason);
 
 }  // namespace winsim

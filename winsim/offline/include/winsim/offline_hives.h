@@ -21,8 +21,10 @@ struct MountedHive {
     // A dirty hive's logs replayed into a private copy, which the mount was
     // read from and a save starts from; null when the file was read itself.
     std::shared_ptr<ReplayedCopy> replayed;
-    std::wstring replayNote;              // what was replayed from which logs
-    std::vector<std::wstring> logFaults;  // where a log stopped before its end
+    std::wstring replayNote;  // what was replayed from which logs
+    // Where a log stopped before its end; a dirty hive read without changes
+    // that no log holds.
+    std::vector<std::wstring> logFaults;
     // The backup's suffix (".vxclean-YYYYMMDD-HHMMSS") once the hive was
     // backed up; a later save in the same run takes none.
     std::string backup;
@@ -31,8 +33,10 @@ struct MountedHive {
 // Replaces whatever the registry holds at the path with the hive's keys and
 // values, names and data exactly as stored. A dirty hive is read with what its
 // logs hold replayed, in a private temporary copy: nothing is written beside
-// the hive. False with a reason that names the file (missing, unreadable,
-// corrupt, a log of it unreadable, no room for the copy).
+// the hive. False with a reason that names the file and says in words what is
+// wrong (missing, unreadable, no hive, cut short, damaged, its base block
+// damaged with no log holding a good copy, a log of it unreadable, no room for
+// the copy).
 bool MountHive(const std::string &hostFile, const std::vector<std::wstring> &mountPath, MountedHive *mounted,
                std::wstring *reason);
 
