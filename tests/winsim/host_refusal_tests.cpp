@@ -1,6 +1,6 @@
 // What the host refuses, as Windows answers it: a folder that the caller may
-// not change (root included, whom permission bits do not stop), and names
-// that the host cannot take or resolve.
+// not list or change (root included, whom permission bits do not stop), and
+// names that the host cannot take or resolve.
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/fs.h>
@@ -64,12 +64,17 @@ bool MountReadOnly(const std::string &volume)
            mount(nullptr, volume.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
 }
 
-// The error of each call that changes C:\Locked, 0 for one that succeeded, and
-// how many names GetTempFileNameW tried there.
-std::map<std::string, DWORD> ChangesInLockedFolder()
+// The error of each call that lists or changes C:\Locked, 0 for one that
+// succeeded, and how many names GetTempFileNameW tried there.
+std::map<std::string, DWORD> CallsOnLockedFolder()
 {
     std::map<std::string, DWORD> errors;
     auto note = [&](const char *call, bool succeeded) { errors[call] = succeeded ? 0 : GetLastError(); };
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"C:\\Locked\\*", &found);
+    note("FindFirstFileW", search != INVALID_HANDLE_VALUE);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
     note("DeleteFileW", DeleteFileW(L"C:\\Locked\\file.txt"));
     note("MoveFileExW", MoveFileExW(L"C:\\Locked\\file.txt", L"C:\\Locked\\moved.txt", 0));
     HANDLE file = CreateFileW(L"C:\\Locked\\new.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
@@ -102,7 +107,7 @@ ChildResult InChild(const std::function<std::string()> &refuse)
         if (!skipped.empty())
             out << "skip " << skipped << "\n";
         else
-            for (const auto &error : ChangesInLockedFolder())
+            for (const auto &error : CallsOnLockedFolder())
                 out << error.second << " " << error.first << "\n";
         std::string text = out.str();
         _exit(write(channel[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
@@ -144,18 +149,22 @@ TEST(WinsimHostRefusals, AFolderThatCannotBeChangedRefusesEveryChangeAtOnceAsWin
     std::filesystem::create_directories(locked + "/Sub");
     std::ofstream(locked + "/file.txt") << "x";
     const std::set<std::string> before = Entries(locked);
+    const std::string notNobody = "root could not become user nobody";
     struct Refusal {
         const char *how;
         DWORD expected;
+        DWORD listing;                        // the error of FindFirstFileW
         std::function<std::string()> refuse;  // in the child; a reason when this host cannot
     } refusals[] = {
-        {"a folder of mode 555, to a user who is not root", ERROR_ACCESS_DENIED,
-         [&] { return chmod(locked.c_str(), 0555) == 0 && BecomeNobody() ? "" : "root could not become user nobody"; }},
-        {"an immutable folder (chattr +i), which stops root too", ERROR_ACCESS_DENIED,
+        {"a folder of mode 555, to a user who is not root", ERROR_ACCESS_DENIED, 0,
+         [&] { return chmod(locked.c_str(), 0555) == 0 && BecomeNobody() ? "" : notNobody; }},
+        {"another user's private folder (mode 000)", ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED,
+         [&] { return chmod(locked.c_str(), 0) == 0 && BecomeNobody() ? "" : notNobody; }},
+        {"an immutable folder (chattr +i), which stops root too", ERROR_ACCESS_DENIED, 0,
          [&] {
              return SetImmutable(locked, true) ? "" : "this file system keeps no immutable flag, or we may not set it";
          }},
-        {"a volume mounted read-only", ERROR_WRITE_PROTECT,
+        {"a volume mounted read-only", ERROR_WRITE_PROTECT, 0,
          [&] { return MountReadOnly(volume) ? "" : "no mount namespace can be made here"; }},
     };
     for (const Refusal &refusal : refusals) {
@@ -169,6 +178,7 @@ TEST(WinsimHostRefusals, AFolderThatCannotBeChangedRefusesEveryChangeAtOnceAsWin
         const DWORD expected = refusal.expected;
         EXPECT_EQ((std::map<std::string, DWORD>{{"CreateFileW", expected},
                                                 {"DeleteFileW", expected},
+                                                {"FindFirstFileW", refusal.listing},
                                                 {"GetTempFileNameW", expected},
                                                 {"MoveFileExW", expected},
                                                 {"RemoveDirectoryW", expected},
