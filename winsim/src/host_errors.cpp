@@ -1,5 +1,6 @@
 // The one place where a host call's errno becomes the error that Windows
-// gives for the same refusal.
+// gives for the same refusal; one that the table does not name is a refusal
+// all the same: access denied.
 #include <cerrno>
 
 #include "file_system.h"
