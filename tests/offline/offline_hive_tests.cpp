@@ -243,10 +243,15 @@ TEST_F(HiveTest, ADirtyHiveIsReadWithItsLogsReplayedAndWrittenCleanOnlyWhenChang
               mounted.replayNote);
     EXPECT_TRUE(mounted.logFaults.empty());
     verify_key(HKEY_USERS, CLASSES_KEY + L"\\" + FROM_THE_LOGS + L"\\0\\0");
+    // The copy lies in $TMPDIR under no name, so that nothing is left there
+    // however the program ends; hivex reaches it through its descriptor.
+    const std::string source = mounted.replayed->SourceOf(mounted);
+    EXPECT_EQ(0u, std::filesystem::read_symlink(source).string().rfind(temporary + "/vxclean-replayed-", 0));
+    EXPECT_TRUE(FilesIn(temporary).empty());
     std::string replayed = temporary + "/replayed";
-    EXPECT_EQ(0u, mounted.replayed->SourceOf(mounted).rfind(temporary + "/", 0));
-    std::rename(mounted.replayed->SourceOf(mounted).c_str(), replayed.c_str());
+    std::filesystem::copy_file(source, replayed);
     mounted.replayed = nullptr;
+    EXPECT_FALSE(std::filesystem::exists(source));
     std::multiset<std::string> logged = HivexEntries(replayed, "HKEY_CURRENT_USER");
 
     ASSERT_TRUE(winsim::MountHive(hive, CLASSES_PATH, &mounted, &reason)) << reason;

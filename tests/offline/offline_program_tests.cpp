@@ -139,6 +139,37 @@ TEST_F(VolumeTest, WhereAHiveOrItsFolderCannotBeWrittenARemovalIsRefusedAndWhere
         << unreadable.output;
 }
 
+// The product's folder cannot be changed by the user who runs the removal
+// (its mode 555 stops anyone but root; root runs the removal as another user,
+// to whom the volume is given): each file in it is reported as access denied,
+// at once, and no temporary file is made beside it.
+TEST_F(VolumeTest, EachFileThatCannotBeDeletedIsReportedAsAccessDenied)
+{
+    const std::string product = FolderOf(productFile);
+    std::ofstream(product + "/y.dll") << "MZ";
+    std::string asUser;
+    if (geteuid() == 0) {
+        ASSERT_EQ(0, std::system(("chown -R 65534:65534 '" + volume + "'").c_str()));
+        asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    }
+    std::filesystem::permissions(product, std::filesystem::perms(0555));
+    Run removal = RunProgram("--yes '" + volume + "'", asUser);
+    std::set<std::string> programFiles;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(volume + "/Program Files")) {
+        if (entry.is_directory())
+            std::filesystem::permissions(entry.path(), std::filesystem::perms(0755));
+        else
+            programFiles.insert(entry.path().filename().string());
+    }
+    for (const char *file : {"x.dll", "y.dll"})
+        EXPECT_TRUE(Contains(removal.output, "GetTempFileName for file: C:\\Program Files\\Vexa Lune\\" +
+                                                 std::string(file) +
+                                                 " fail.\nError number 0x5 (5).\nAccess is denied."))
+            << removal.output;
+    EXPECT_FALSE(Contains(removal.output, "The file exists")) << removal.output;
+    EXPECT_EQ((std::set<std::string>{"x.dll", "y.dll"}), programFiles);
+}
+
 // The volume is mounted again, read-only, over itself in a mount namespace
 // of the program's own.
 TEST_F(VolumeTest, ARemovalIsRefusedOnAVolumeMountedReadOnlyAndAReportStillWorks)

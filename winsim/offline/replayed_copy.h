@@ -1,5 +1,7 @@
 // A dirty hive's logs replayed into a private temporary file that hivex opens
-// in the place of the hive.
+// in the place of the hive. The file loses its name in $TMPDIR as soon as it
+// is made and is reached through its open descriptor: the program leaves no
+// copy behind however it ends, by a signal too.
 #pragma once
 
 #include <memory>
@@ -12,7 +14,7 @@ namespace winsim {
 
 class ReplayedCopy {
   public:
-    // The image in a new file under $TMPDIR (or /tmp), readable by us alone;
+    // The image in a new file under $TMPDIR (or /tmp) that no name leads to;
     // null with a reason when it cannot be written.
     static std::shared_ptr<ReplayedCopy> Write(const HiveBytes &image, std::wstring *reason);
     ~ReplayedCopy();
@@ -26,8 +28,9 @@ class ReplayedCopy {
     void Retire();
 
   private:
-    explicit ReplayedCopy(const std::string &path);
-    std::string path;
+    explicit ReplayedCopy(int descriptor);
+    int descriptor;
+    std::string path;  // the descriptor's /proc path, which hivex opens; empty once retired
 };
 
 // The hive's logs replayed into a copy when the hive is dirty and they hold

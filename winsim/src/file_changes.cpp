@@ -73,7 +73,7 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurit
     if (!error && item.full.size() > MAX_PATH - 12 - 1)
         error = ERROR_FILENAME_EXCED_RANGE;
     if (!error && mkdir(item.host.c_str(), 0755) != 0)
-        error = ERROR_ACCESS_DENIED;
+        error = WindowsErrorOf(errno);
     if (error)
         return Fail(error);
     struct stat status;
@@ -102,9 +102,10 @@ BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName)
     // A junction goes as a link; its target is not touched.
     if (IsJunction(item)) {
         if (unlink(item.host.c_str()) != 0)
-            return Fail(ERROR_ACCESS_DENIED);
+            return Fail(WindowsErrorOf(errno));
     } else if (rmdir(item.host.c_str()) != 0) {
-        return Fail(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ERROR_ACCESS_DENIED);
+        // The host may say "exists" of a folder that is not empty.
+        return Fail(WindowsErrorOf(errno == EEXIST ? ENOTEMPTY : errno));
     }
     ForgetNode(NodeOf(item.status));
     return TRUE;
@@ -129,7 +130,7 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName)
     if ((AttributesOf(item.status) & FILE_ATTRIBUTE_READONLY) || TheMachine().files.loadedImages.count(node))
         return Fail(ERROR_ACCESS_DENIED);
     if (unlink(item.host.c_str()) != 0)
-        return Fail(ERROR_ACCESS_DENIED);
+        return Fail(WindowsErrorOf(errno));
     ForgetIfGone(item.status);
     return TRUE;
 }
@@ -176,7 +177,7 @@ BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD
         target = to.host.substr(0, cut + 1) + EncodeUtf8(to.full.substr(to.full.rfind(L'\\') + 1).c_str());
     }
     if (std::rename(from.host.c_str(), target.c_str()) != 0)
-        return Fail(ERROR_ACCESS_DENIED);
+        return Fail(WindowsErrorOf(errno));
     if (replaces)
         ForgetIfGone(to.status);
     RenameOpenFiles(from.full, to.full);

@@ -131,9 +131,10 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
     int descriptor = open(item.host.c_str(), flags, 0644);
     struct stat status;
     if (descriptor < 0 || fstat(descriptor, &status) != 0) {
+        DWORD refusal = WindowsErrorOf(errno);
         if (descriptor >= 0)
             close(descriptor);
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(refusal);
         return INVALID_HANDLE_VALUE;
     }
     if (!item.exists)
@@ -173,7 +174,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         // host file system does.
         OpenFile *open = fault == ERROR_DISK_FULL ? FileOpenFor(hFile, WRITE_ACCESS) : nullptr;
         if (open && write(open->descriptor, lpBuffer, nNumberOfBytesToWrite / 2) < 0)
-            fault = ERROR_ACCESS_DENIED;
+            fault = static_cast<LONG>(WindowsErrorOf(errno));
         SetLastError(static_cast<DWORD>(fault));
         return FALSE;
     }
@@ -182,7 +183,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         return FALSE;
     ssize_t written = write(open->descriptor, lpBuffer, nNumberOfBytesToWrite);
     if (written < 0) {
-        SetLastError(errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
+        SetLastError(WindowsErrorOf(errno));
         return FALSE;
     }
     if (lpNumberOfBytesWritten)
@@ -220,7 +221,7 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile)
         return FALSE;
     off_t at = lseek(open->descriptor, 0, SEEK_CUR);
     if (at < 0 || ftruncate(open->descriptor, at) != 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(WindowsErrorOf(errno));
         return FALSE;
     }
     return TRUE;
@@ -236,7 +237,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
     if (!open)
         return FALSE;
     if (fsync(open->descriptor) != 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(WindowsErrorOf(errno));
         return FALSE;
     }
     return TRUE;

@@ -3,6 +3,7 @@
 // as written, and WOW64 redirection of the system folder for our process.
 #include <dirent.h>
 
+#include <cerrno>
 #include <cwctype>
 #include <vector>
 
@@ -67,6 +68,13 @@ std::wstring Redirected(const std::wstring &full)
         if (StartsWithFolder(upper, system + L"\\" + exempt))
             return full;
     return WOW64_SYSTEM_FOLDER + full.substr(system.size());
+}
+
+// Whether the host's errno says that the item is not there: a name too long
+// for the host names nothing on it.
+bool IsMissing(int hostError)
+{
+    return hostError == ENOENT || hostError == ENOTDIR || hostError == ENAMETOOLONG;
 }
 
 bool IsValidName(const std::wstring &name)
@@ -153,13 +161,17 @@ DWORD ResolvePath(const wchar_t *path, ResolvedPath &resolved)
         if (i > 0) {
             // Every folder on the way must be there; junctions are followed.
             struct stat folder;
-            if (stat(host.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+            if (stat(host.c_str(), &folder) != 0)
+                return IsMissing(errno) ? ERROR_PATH_NOT_FOUND : WindowsErrorOf(errno);
+            if (!S_ISDIR(folder.st_mode))
                 return ERROR_PATH_NOT_FOUND;
         }
         host += "/" + HostEntryName(host, components[i]);
     }
     resolved.host = host;
     resolved.exists = lstat(host.c_str(), &resolved.status) == 0;
+    if (!resolved.exists && !IsMissing(errno))
+        return WindowsErrorOf(errno);
     if (resolved.exists && resolved.trailingBackslash && !IsFolder(resolved))
         return ERROR_INVALID_NAME;
     return 0;

@@ -2,6 +2,7 @@
 // the names compared in upper case.
 #include <dirent.h>
 
+#include <cerrno>
 #include <cwchar>
 
 #include "call_faults.h"
@@ -78,6 +79,17 @@ bool NextOf(FileSearch &search, Entry &next)
     return true;
 }
 
+// As Windows opens the folder for listing first: 0, or why the host will not
+// list it (another user's private folder).
+DWORD ListingRefused(const std::string &hostFolder)
+{
+    DIR *folder = opendir(hostFolder.c_str());
+    if (!folder)
+        return WindowsErrorOf(errno);
+    closedir(folder);
+    return 0;
+}
+
 void Fill(const Entry &entry, WIN32_FIND_DATAW &data)
 {
     data = WIN32_FIND_DATAW();
@@ -122,6 +134,8 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileDa
         error = ERROR_PATH_NOT_FOUND;
     if (!error && !IsFolder(resolved))
         error = ERROR_PATH_NOT_FOUND;
+    if (!error)
+        error = ListingRefused(resolved.host);
     // The root folder has no "." and "..".
     FileSearch search{resolved.host, pattern, resolved.full.size() <= 3 ? 2 : 0, false, L""};
     Entry first;

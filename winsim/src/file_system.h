@@ -22,8 +22,12 @@ struct ResolvedPath {
     bool exists;
     struct stat status;  // of the item itself, a junction not followed
 };
+// The error that Windows gives for what the host refused with this errno.
+DWORD WindowsErrorOf(int hostError);
+
 // 0 with the item found or not, or the error that Windows gives for a path
-// whose folders are missing, whose name is invalid or too long.
+// whose folders are missing, whose name is invalid or too long, or that the
+// host refuses to look up.
 DWORD ResolvePath(const wchar_t *path, ResolvedPath &resolved);
 
 NodeId NodeOf(const struct stat &status);

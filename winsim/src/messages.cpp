@@ -16,10 +16,13 @@ const SystemMessage systemMessages[] = {
     {1, L"Incorrect function.\r\n"},
     {2, L"The system cannot find the file specified.\r\n"},
     {3, L"The system cannot find the path specified.\r\n"},
+    {4, L"The system cannot open the file.\r\n"},
     {5, L"Access is denied.\r\n"},
     {6, L"The handle is invalid.\r\n"},
     {8, L"Not enough memory resources are available to process this command.\r\n"},
+    {17, L"The system cannot move the file to a different disk drive.\r\n"},
     {18, L"There are no more files.\r\n"},
+    {19, L"The media is write protected.\r\n"},
     {32, L"The process cannot access the file because it is being used by another process.\r\n"},
     {80, L"The file exists.\r\n"},
     {87, L"The parameter is incorrect.\r\n"},
@@ -32,10 +35,12 @@ const SystemMessage systemMessages[] = {
     {206, L"The filename or extension is too long.\r\n"},
     {259, L"No more data is available.\r\n"},
     {267, L"The directory name is invalid.\r\n"},
+    {1117, L"The request could not be performed because of an I/O device error.\r\n"},
     {1300, L"Not all privileges or groups referenced are assigned to the caller.\r\n"},
     {1313, L"A specified privilege does not exist.\r\n"},
     {1314, L"A required privilege is not held by the client.\r\n"},
     {1815, L"The specified resource language ID cannot be found in the image file.\r\n"},
+    {1921, L"The name of the file cannot be resolved by the system.\r\n"},
 };
 
 const wchar_t *FindSystemMessage(DWORD code)

@@ -75,8 +75,9 @@ UINT WINAPI GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uU
             SetLastError(ERROR_SUCCESS);
             return unique;
         }
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED)
+        // A name that is taken leads to the next number; any other refusal is
+        // the folder's (one that cannot be written), which every name meets.
+        if (GetLastError() != ERROR_FILE_EXISTS)
             return 0;
     }
     SetLastError(ERROR_FILE_EXISTS);
