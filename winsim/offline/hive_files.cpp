@@ -77,7 +77,6 @@ bool CopyFile(const std::string &from, const std::string &to, std::wstring *reas
             done += put;
         }
     }
-    copied = copied && fsync(out) == 0;
     int error = errno;
     close(in);
     copied = close(out) == 0 && copied;
@@ -85,7 +84,8 @@ bool CopyFile(const std::string &from, const std::string &to, std::wstring *reas
         unlink(partial.c_str());
         return false;
     }
-    if (copied && std::rename(partial.c_str(), to.c_str()) == 0)
+    // Flushed with its metadata, then named.
+    if (copied && SyncPath(partial, O_RDONLY) && std::rename(partial.c_str(), to.c_str()) == 0)
         return true;
     if (copied)
         error = errno;
