@@ -77,8 +77,9 @@ bool MountProfiles(std::vector<winsim::MountedHive> *mounts, std::vector<Profile
 bool VolumeHasRoom(const std::string &root, const std::vector<winsim::MountedHive> &mounts, std::wstring *reason);
 
 // Whether a removal can write what it must: false with a reason, naming what
-// cannot be written and what to do, on a read-only volume or when a hive or
-// its folder is not writable.
+// cannot be written and what to do, on a read-only volume, when a hive or its
+// folder is not writable, or when a new file beside a hive cannot be given
+// the hive's owner, group, mode and extended attributes.
 bool VolumeWritable(const std::string &root, const std::vector<winsim::MountedHive> &mounts, std::wstring *reason);
 
 // SYSTEM and SOFTWARE mounted, the settings taken from them, and the

@@ -1,7 +1,9 @@
 // Before a removal changes anything: the volume and every file and folder
 // that saving a hive writes (the hive, its backups and its new file beside it)
-// can be written, so that a read-only volume is refused with nothing changed
-// rather than failing halfway, with files removed and hives not written.
+// can be written, and a new file beside each hive can be given the hive's
+// owner, mode and attributes, so that a read-only volume is refused with
+// nothing changed rather than failing halfway, with files removed and hives
+// not written.
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -32,6 +34,18 @@ bool Writable(const std::string &root, const std::string &path, std::wstring *re
     return false;
 }
 
+// A hive written anew must keep its owner, mode and NTFS security, or it can
+// become readable by all or fail to load in Windows.
+bool MetadataKept(const std::string &hive, std::wstring *reason)
+{
+    if (winsim::HiveMetadataCopyable(hive, reason))
+        return true;
+    *reason += L". Nothing was changed. Run vxclean-offline as root, on the volume mounted read-write with a driver "
+               L"and options that let a new file take a hive's owner, group, mode and extended attributes (ntfs-3g's "
+               L"default options do), then run again; --show reports without writing.";
+    return false;
+}
+
 }  // namespace
 
 bool VolumeWritable(const std::string &root, const std::vector<winsim::MountedHive> &mounts, std::wstring *reason)
@@ -48,7 +62,8 @@ bool VolumeWritable(const std::string &root, const std::vector<winsim::MountedHi
     }
     for (const winsim::MountedHive &mounted : mounts)
         if (!Writable(root, mounted.file, reason) ||
-            !Writable(root, std::filesystem::path(mounted.file).parent_path(), reason))
+            !Writable(root, std::filesystem::path(mounted.file).parent_path(), reason) ||
+            !MetadataKept(mounted.file, reason))
             return false;
     return true;
 }

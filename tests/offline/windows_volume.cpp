@@ -97,6 +97,11 @@ void VolumeTest::LayOutWindows(bool windows64, size_t profiles)
 void VolumeTest::SetUp()
 {
     HiveTest::SetUp();
+    LayOutWithProducts();
+}
+
+void VolumeTest::LayOutWithProducts()
+{
     LayOutWindows(false, 1);
     MakeFolders(volume + "/Program Files/VEXA LUNE");
     productFile = volume + "/Program Files/VEXA LUNE/x.dll";

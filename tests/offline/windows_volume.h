@@ -16,6 +16,8 @@ class VolumeTest : public HiveTest {
   protected:
     // A 32-bit volume with one profile and a few of the products planted.
     void SetUp() override;
+    // The same in the test's folder, for a fixture that prepares the folder.
+    void LayOutWithProducts();
     // The volume alone, without products.
     void LayOutWindows(bool windows64, size_t profiles);
 

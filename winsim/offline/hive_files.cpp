@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "file_metadata.h"
 #include "winsim/windows.h"
 
 namespace winsim {
@@ -50,7 +51,9 @@ bool SyncPath(const std::string &path, int flags)
 }
 
 // The copy is written under a new file's name and renamed when complete, so
-// that a file with the backup's name is never part of one.
+// that a file with the backup's name is never part of one. It is made open to
+// none but its owner, and is given the original's owner, mode and attributes
+// before it takes the backup's name.
 bool CopyFile(const std::string &from, const std::string &to, std::wstring *reason)
 {
     int in = open(from.c_str(), O_RDONLY);
@@ -58,7 +61,7 @@ bool CopyFile(const std::string &from, const std::string &to, std::wstring *reas
         return Fail(reason, L"cannot read", from);
     std::string partial = from + NEW_FILE_TAG;
     unlink(partial.c_str());
-    int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     if (out < 0) {
         close(in);
         return Fail(reason, L"cannot create the new file for the backup", partial);
@@ -74,11 +77,15 @@ bool CopyFile(const std::string &from, const std::string &to, std::wstring *reas
             done += put;
         }
     }
-    copied = copied && fsync(out) == 0;
     int error = errno;
     close(in);
     copied = close(out) == 0 && copied;
-    if (copied && std::rename(partial.c_str(), to.c_str()) == 0)
+    if (copied && !CopyFileMetadata(from, partial, reason)) {
+        unlink(partial.c_str());
+        return false;
+    }
+    // Flushed with its metadata, then named.
+    if (copied && SyncPath(partial, O_RDONLY) && std::rename(partial.c_str(), to.c_str()) == 0)
         return true;
     if (copied)
         error = errno;
@@ -162,11 +169,21 @@ bool CommitHive(hive_h *hive, const std::string &file, std::wstring *reason)
 {
     std::string written = file + NEW_FILE_TAG;
     unlink(written.c_str());
+    // Made open to none but its owner before hivex writes into it, which
+    // keeps that mode, until it is given the old hive's.
+    int made = open(written.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (made < 0)
+        return Fail(reason, L"cannot create the new hive", written);
+    close(made);
     if (hivex_commit(hive, written.c_str(), 0) != 0) {
         int error = errno;
         unlink(written.c_str());
         errno = error;
         return Fail(reason, L"hivex cannot write the new hive", written);
+    }
+    if (!CopyFileMetadata(file, written, reason)) {
+        unlink(written.c_str());
+        return false;
     }
     if (!SyncPath(written, O_RDONLY)) {
         int error = errno;

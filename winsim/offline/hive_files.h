@@ -19,11 +19,13 @@ std::vector<std::string> LogFilesBeside(const std::string &hive);
 bool ReadHostFile(const std::string &file, size_t most, HiveBytes *bytes);
 
 // "<file>.vxclean-YYYYMMDD-HHMMSS" of the hive and of each log, at the local
-// time of the simulated clock; *suffix is what follows the file's name.
+// time of the simulated clock, each with its original's owner, group, mode
+// and extended attributes; *suffix is what follows the file's name.
 bool BackUpHive(const std::string &hive, std::string *suffix, std::wstring *reason);
 
-// hivex writes the hive to a new file in its folder, which is flushed and
-// renamed over the hive, and the folder flushed.
+// hivex writes the hive to a new file in its folder, which is given the old
+// file's owner, group, mode and extended attributes, flushed and renamed over
+// the hive, and the folder flushed.
 bool CommitHive(hive_h *hive, const std::string &file, std::wstring *reason);
 
 // Each log beside the hive cut to nothing, so that Windows finds nothing in

@@ -50,11 +50,18 @@ bool LinkUserClasses(const std::wstring &sid, std::wstring *reason);
 
 // Writes what changed in the tree under the mount back into the hive file:
 // a backup copy (and of its logs) first, the first time only, then the new
-// hive put in place in one rename. A replayed hive is written whole and clean, and its logs emptied so
-// that Windows does not replay them again. Nothing is written when nothing
-// changed (*written false): a replayed hive and its logs stay as they were,
-// for Windows to replay. False with a reason when the hive could not be
-// written; the old file stays then.
+// hive put in place in one rename, each given the owner, group, mode and
+// extended attributes of the file it stands for before it takes its name. A replayed hive is written whole and clean,
+// and its logs emptied so that Windows does not replay them again. Nothing is written when nothing changed (*written
+// false): a replayed hive and its logs stay as they were, for Windows to replay. False with a reason when the hive
+// could not be written; the old file stays then.
 bool SaveHive(MountedHive &mounted, bool *written, std::wstring *reason);
+
+// Whether a new file beside the hive can be given the hive's owner, group,
+// mode and extended attributes (its NTFS security descriptor and attributes
+// among them), as a save gives them to the new hive and the backups: a file
+// is made beside the hive, given them, read back and removed. False with a
+// reason naming the hive and what the new file could not be given.
+bool HiveMetadataCopyable(const std::string &hive, std::wstring *reason);
 
 }  // namespace winsim
