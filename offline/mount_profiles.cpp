@@ -35,11 +35,14 @@ bool Exists(const std::string &host, mode_t type)
     return !host.empty() && stat(host.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == type;
 }
 
-// The host file of a hive in the profile, empty when there is none.
+// The host file of a hive in the profile, empty when there is none. Anything
+// else of that name (a folder, a link to nowhere) is there, and its mount
+// says why it cannot be read.
 std::string HiveInProfile(const std::wstring &folder, const wchar_t *relative)
 {
     std::string host = winsim::HostPathOf(folder + L"\\" + relative);
-    return Exists(host, S_IFREG) ? host : std::string();
+    struct stat status;
+    return !host.empty() && lstat(host.c_str(), &status) == 0 ? host : std::string();
 }
 
 std::string Utf8(const std::wstring &text)
@@ -83,7 +86,8 @@ std::string PassedOver(const Profile &profile)
     if (profile.user.empty() && profile.classes.empty())
         return "its folder holds neither NTUSER.DAT nor UsrClass.dat: no registry of its own to clean";
     if (!winsim::SetUserSid(profile.sid))
-        return "its name is not a SID (a profile Windows set aside, as a .bak entry)";
+        return "its name is not a SID, so Windows loads no hive for it (a .bak entry, which Windows sets aside, is "
+               "one such)";
     return "";
 }
 

@@ -19,8 +19,9 @@ namespace {
 // A hive that cannot be read stops the run: going on would leave the
 // products in it, a profile's among them, without the administrator knowing.
 const wchar_t NOT_MOUNTED[] = L" Nothing was changed on the volume: every hive must be read for a complete removal. "
-                              L"Restore a damaged hive from a backup (its .vxclean-... copy, or Windows' own "
-                              L"RegBack copy) and run again.";
+                              L"Make a hive that cannot be read for its permissions readable, or restore a damaged "
+                              L"one from a backup (its .vxclean-... copy, or Windows' own RegBack copy), and run "
+                              L"again.";
 
 int Refuse(const std::wstring &message)
 {
@@ -35,14 +36,17 @@ int RefuseUnreadHive(const std::wstring &reason)
 
 // What a removal leaves to say after the summary: where the record is on
 // this machine, the backups, and what "Restart needed" means here.
-void SayWhatIsLeft(const std::vector<winsim::MountedHive> &mounts)
+void SayWhatIsLeft(const std::vector<winsim::MountedHive> &mounts, int status)
 {
     std::wstring record = RecordFolder();
     if (!record.empty())
         std::printf("The record of this run, %s, is %s on this machine.\n", winsim::EncodeUtf8(record.c_str()).c_str(),
                     winsim::HostPathOf(record).c_str());
     offline::PrintHivesWritten(mounts);
-    if (RebootNeeded || TallyOf(TALLY_AT_RESTART))
+    if (status != offline::EXIT_CLEAN)
+        std::printf("The removal is not complete (see the failures above): run vxclean-offline again once their "
+                    "cause is fixed; it removes what is left.\n");
+    else if (RebootNeeded || TallyOf(TALLY_AT_RESTART))
         std::printf("\"Restart needed\" means here: Windows finishes the removal at its next start; there is "
                     "nothing more to do on this volume.\n");
 }
@@ -88,12 +92,12 @@ int main(int argc, char **argv)
     winsim::SetConsoleAttached(isatty(STDOUT_FILENO) != 0);
     if (!options.show)
         offline::WriteHivesDuringRun(&mounts);
-    int status = offline::RunInstallCommand(options, profiles);
+    offline::UseExitStatuses(options);
+    int status = offline::ExitStatus(offline::RunInstallCommand(options, profiles));
     std::fflush(stdout);
-    if (options.show) {
-        bool found = offline::PrintFindings(mounts, profiles);
-        return TallyOf(TALLY_FAILURES) ? offline::EXIT_FAILED : found ? offline::EXIT_FOUND : offline::EXIT_CLEAN;
-    }
-    SayWhatIsLeft(mounts);
-    return status != 0 || TallyOf(TALLY_FAILURES) ? offline::EXIT_FAILED : offline::EXIT_CLEAN;
+    if (options.show)
+        offline::PrintFindings(mounts, profiles);
+    else
+        SayWhatIsLeft(mounts, status);
+    return status;
 }

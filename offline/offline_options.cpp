@@ -7,9 +7,16 @@ namespace offline {
 
 bool ParseOptions(int argc, char **argv, Options *options, std::string *error)
 {
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const char *argument = argv[i];
-        if (std::strcmp(argument, "--yes") == 0)
+        if (optionsEnded || argument[0] != '-' || argument[1] == '\0') {
+            if (!options->root.empty())
+                *error = "one Windows root only";
+            options->root = argument;
+        } else if (std::strcmp(argument, "--") == 0)
+            optionsEnded = true;
+        else if (std::strcmp(argument, "--yes") == 0)
             options->yes = true;
         else if (std::strcmp(argument, "--delkeys") == 0)
             options->delkeys = true;
@@ -19,12 +26,8 @@ bool ParseOptions(int argc, char **argv, Options *options, std::string *error)
             options->help = true;
         else if (std::strcmp(argument, "--version") == 0)
             options->version = true;
-        else if (argument[0] == '-' && argument[1] != '\0')
-            *error = std::string("unknown option ") + argument;
-        else if (!options->root.empty())
-            *error = "one Windows root only";
         else
-            options->root = argument;
+            *error = std::string("unknown option ") + argument;
         if (!error->empty())
             return false;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "win32api.h"
 #include "winsim/offline_hives.h"
 
 namespace offline {
@@ -98,9 +99,15 @@ void WriteHivesDuringRun(std::vector<winsim::MountedHive> *mounts);
 // The hives written and their backups, for the end of a removal.
 void PrintHivesWritten(const std::vector<winsim::MountedHive> &mounts);
 
-// What a report found, as a short list by hive and profile with counts;
-// true when it found anything a removal would delete.
-bool PrintFindings(const std::vector<winsim::MountedHive> &mounts, const std::vector<Profile> &profiles);
+// What a report found, as a short list by hive and profile with counts.
+void PrintFindings(const std::vector<winsim::MountedHive> &mounts, const std::vector<Profile> &profiles);
+// Whether a report found anything a removal would delete.
+bool FoundProducts();
+
+// The exit status for the install command's result, which the summary gives
+// too (ExitStatusOf) once this is called.
+int ExitStatus(DWORD result);
+void UseExitStatuses(const Options &options);
 
 // The install command's inner form for the options, run once, each profile
 // taking its turn as HKEY_CURRENT_USER for the users' steps.

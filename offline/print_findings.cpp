@@ -101,7 +101,7 @@ void PrintGroup(const Group &group)
 
 }  // namespace
 
-bool PrintFindings(const std::vector<winsim::MountedHive> &mounts, const std::vector<Profile> &profiles)
+void PrintFindings(const std::vector<winsim::MountedHive> &mounts, const std::vector<Profile> &profiles)
 {
     std::vector<Group> groups(mounts.size());
     for (size_t i = 0; i < mounts.size(); ++i)
@@ -146,7 +146,14 @@ bool PrintFindings(const std::vector<winsim::MountedHive> &mounts, const std::ve
             PrintGroup(group);
     if (!kept.items.empty())
         PrintGroup(kept);
-    return found != 0;
+}
+
+bool FoundProducts()
+{
+    for (const Finding &finding : Findings())
+        if (!IsKept(finding))
+            return true;
+    return false;
 }
 
 }  // namespace offline

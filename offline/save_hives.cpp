@@ -3,6 +3,7 @@
 // first write.
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "driver/process_state.h"
 #include "offline_program.h"
@@ -14,6 +15,9 @@ namespace offline {
 namespace {
 
 std::vector<winsim::MountedHive> *Mounts = nullptr;
+// A hive that could not be written is reported once and not tried again in
+// the same run: it stays as it was, the run's failure already said.
+std::set<std::string> Unwritten;
 
 // Through the product's console and counted, so that the run's log, its
 // summary and its exit status say it too.
@@ -21,6 +25,10 @@ DWORD WriteHives()
 {
     DWORD failed = 0;
     for (winsim::MountedHive &mounted : *Mounts) {
+        if (Unwritten.count(mounted.file)) {
+            failed = 1;
+            continue;
+        }
         bool written = false;
         std::wstring reason;
         std::wstring file = winsim::DecodeUtf8(mounted.file.c_str());
@@ -33,6 +41,7 @@ DWORD WriteHives()
                  L"the cause is fixed: it removes what is left.\n",
                  PROGRAM, file.c_str(), reason.c_str());
         Tally(TALLY_FAILURES);
+        Unwritten.insert(mounted.file);
         failed = 1;
     }
     return failed;

@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "offline_program.h"
+#include "winsim/control.h"
 #include "winsim/utf8.h"
 
 namespace offline {
@@ -51,25 +53,46 @@ unsigned long long BackupSize(const std::string &hive)
 
 bool VolumeHasRoom(const std::string &root, const std::vector<winsim::MountedHive> &mounts, std::wstring *reason)
 {
-    struct statvfs volume;
-    if (statvfs(root.c_str(), &volume) != 0) {
-        *reason = L"cannot tell how much room " + winsim::DecodeUtf8(root.c_str()) + L" has: " +
-                  winsim::DecodeUtf8(std::strerror(errno));
+    // What each file system must hold, by the folder that is on it: the
+    // record in Windows\Temp, and beside each hive its backup and its new
+    // file until it replaces the old one (a replayed hive is written whole, as
+    // large as its copy). A profile may be a file system of its own.
+    std::map<dev_t, std::pair<std::string, unsigned long long>> needs;
+    auto need = [&](const std::string &folder, unsigned long long bytes) {
+        struct stat status;
+        if (stat(folder.c_str(), &status) != 0)
+            return;
+        auto &entry = needs[status.st_dev];
+        if (entry.first.empty())
+            entry.first = folder;
+        entry.second += bytes;
+    };
+    std::string temporary = winsim::HostPathOf(L"C:\\Windows\\Temp");
+    struct stat status;
+    need(!temporary.empty() && stat(temporary.c_str(), &status) == 0 ? temporary : root, RECORD_ROOM);
+    for (const winsim::MountedHive &mounted : mounts)
+        need(std::filesystem::path(mounted.file).parent_path().string(),
+             BackupSize(mounted.file) + std::max(SizeOf(mounted.file), winsim::MountedSize(mounted)));
+    for (const auto &entry : needs) {
+        const std::string &folder = entry.second.first;
+        struct statvfs volume;
+        if (statvfs(folder.c_str(), &volume) != 0) {
+            *reason = L"cannot tell how much room " + winsim::DecodeUtf8(folder.c_str()) + L" has: " +
+                      winsim::DecodeUtf8(std::strerror(errno));
+            return false;
+        }
+        unsigned long long free = static_cast<unsigned long long>(volume.f_bavail) * volume.f_frsize;
+        if (free >= entry.second.second)
+            continue;
+        *reason = L"the file system of " + winsim::DecodeUtf8(folder.c_str()) + L" has " + Megabytes(free) +
+                  L" free, and a removal needs up to " + Megabytes(entry.second.second) +
+                  L" there: the backups of the hives and their logs, the new hives beside them, and the run's " +
+                  L"record. Nothing was changed. Make room on it (Windows\\Temp, the recycle bin; keep the " +
+                  L"hives' .vxclean-... backups until Windows starts again: one may be the only copy of a hive " +
+                  L"from before a run) and run again.";
         return false;
     }
-    // Each hive's backup, and its new file beside it until it replaces the
-    // old one (a replayed hive is written whole, as large as its copy).
-    unsigned long long needed = RECORD_ROOM;
-    for (const winsim::MountedHive &mounted : mounts)
-        needed += BackupSize(mounted.file) + std::max(SizeOf(mounted.file), winsim::MountedSize(mounted));
-    unsigned long long free = static_cast<unsigned long long>(volume.f_bavail) * volume.f_frsize;
-    if (free >= needed)
-        return true;
-    *reason = winsim::DecodeUtf8(root.c_str()) + L" has " + Megabytes(free) + L" free, and a removal needs up to " +
-              Megabytes(needed) + L": the backups of the hives and their logs, the new hives beside them, and the " +
-              L"run's record. Nothing was changed. Make room on the volume (Windows\\Temp, the recycle bin, " +
-              L"old backups <hive>.vxclean-...) and run again.";
-    return false;
+    return true;
 }
 
 }  // namespace offline

@@ -141,7 +141,7 @@ DWORD InstallCommand(int argc, const wchar_t **argv)
     DWORD result = RunCommands(dwCommands, fWarn, fReboot, fFromWindow, &restart);
     // The record is whole before the restart is asked: once Windows shuts
     // down, the process may not get to write anything more.
-    FinishRecord(result, restart);
+    FinishRecord(ExitStatusOf ? ExitStatusOf(result) : result, restart);
     if (restart == RESTART_AFTER_SUMMARY && RestartComputer() == 0)
         result |= 1;
     return result;

@@ -4,4 +4,5 @@ DWORD RegViewFlag = 0;
 int RebootNeeded = 0;
 BOOL (*NextUserProfile)() = nullptr;
 DWORD (*WriteRegistry)() = nullptr;
+DWORD (*ExitStatusOf)(DWORD) = nullptr;
 const wchar_t *ProgramName = nullptr;

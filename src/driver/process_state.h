@@ -27,5 +27,9 @@ extern BOOL (*NextUserProfile)();
 // a hive could not be written (reported and counted as a failure); the pass
 // then leaves its files alone.
 extern DWORD (*WriteRegistry)();
+// Null where the exit status is the run's result. A start-up whose program
+// exits with statuses of its own (vxclean-offline's, for scripts) sets it,
+// so that the summary gives the status the process exits with.
+extern DWORD (*ExitStatusOf)(DWORD dwResult);
 // Argument 0 of the inner command line, for the usage text.
 extern const wchar_t *ProgramName;

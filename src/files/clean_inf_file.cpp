@@ -4,7 +4,6 @@
 #include <cwchar>
 
 #include "files/files.h"
-#include "record/findings.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -94,7 +93,7 @@ DWORD CleanInfFile(DWORD dwMode, LPWSTR lpInfPath, WIN32_FIND_DATAW findData)
         NoteDeleted(DRIVER_PACKAGE_REMOVED, lpInfPath, real);
         PrintOut(L"Delete file: %ls\n", lpInfPath);
     } else {
-        NoteFoundFile(FOUND_DRIVER_PACKAGE, lpInfPath);
+        NoteFound(FOUND_DRIVER_PACKAGE, lpInfPath);
         PrintOut(L"Find file: %ls\n", lpInfPath);
     }
 

@@ -1,5 +1,4 @@
 #include "files/files.h"
-#include "record/findings.h"
 #include "report/console_text.h"
 #include "report/report.h"
 
@@ -13,7 +12,7 @@ DWORD DeleteFileIfExists(LPCWSTR lpFileName, DWORD dwMode, DWORD fWarn)
     if (fWarn)
         result = ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found: %S", lpFileName);
     if (!dwMode)
-        NoteFoundFile(FOUND_FILE, lpFileName);
+        NoteFound(FOUND_FILE, lpFileName);
     if (dwMode && !MyDeleteFile(lpFileName))
         result |= ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "Can not remove: %S", lpFileName);
     return result;

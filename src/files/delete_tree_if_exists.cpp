@@ -1,5 +1,4 @@
 #include "files/files.h"
-#include "record/findings.h"
 #include "report/report.h"
 
 DWORD DeleteTreeIfExists(LPCWSTR lpPath, DWORD dwMode, DWORD fWarn)
@@ -14,7 +13,7 @@ DWORD DeleteTreeIfExists(LPCWSTR lpPath, DWORD dwMode, DWORD fWarn)
     if (fWarn)
         result = ReportResidue(SOURCE_INSTALL, __LINE__, "Redundant data found: %S", lpPath);
     if (dwMode == 0) {
-        NoteFoundFile(FOUND_FOLDER, lpPath);
+        NoteFound(FOUND_FOLDER, lpPath);
         return result;
     }
     if (RecurseWipeTree(lpPath) != 0)

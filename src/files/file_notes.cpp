@@ -34,6 +34,12 @@ void Write(const HeldNote &note)
 
 }  // namespace
 
+void NoteFound(FindingKind kind, LPCWSTR lpPath)
+{
+    std::wstring real;
+    NoteFoundFile(kind, lpPath, RealPathOf(lpPath, &real) ? real.c_str() : nullptr);
+}
+
 void NoteDeleted(FileChange change, LPCWSTR lpPath, const std::wstring &real)
 {
     NoteFileChange(change, lpPath, OrNull(real), nullptr);

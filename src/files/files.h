@@ -2,6 +2,7 @@
 // restart, folder trees, files named by a mask, staged driver packages.
 #pragma once
 
+#include "record/findings.h"
 #include "record/record.h"
 #include "win32api.h"
 
@@ -43,6 +44,8 @@ DWORD ReportPathTooLong(int line, LPCWSTR lpPrefix, LPCWSTR lpName);
 // The item's full path on its volume after its drive, as the file system
 // names it (WOW64 redirection resolved); false when it cannot be read.
 bool RealPathOf(LPCWSTR lpPath, std::wstring *lpRealPath);
+// An item a report run found, noted where it really is.
+void NoteFound(FindingKind kind, LPCWSTR lpPath);
 // An item gone; real is empty when where it really was could not be read.
 void NoteDeleted(FileChange change, LPCWSTR lpPath, const std::wstring &real);
 // An item left for a restart, moved to lpTmpName in its folder (null when it

@@ -31,6 +31,8 @@ int MyDeleteFile(LPCWSTR lpFileName)
     if (!MoveFileExW(lpFileName, tmpName, MOVEFILE_REPLACE_EXISTING)) {
         ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "MoveFileEx from file: %S to %S fail.", lpFileName,
                         tmpName);
+        // The empty placeholder that GetTempFileName made goes again.
+        DeleteFileW(tmpName);
         return 0;
     }
     if (!MoveFileExW(tmpName, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {

@@ -48,9 +48,9 @@ void NoteFoundListEntry(HKEY hKey, LPCWSTR lpName, LPCWSTR lpEntry)
     Add(FOUND_LIST_ENTRY, KeyPath(hKey, nullptr), lpName, lpEntry);
 }
 
-void NoteFoundFile(FindingKind kind, LPCWSTR lpPath)
+void NoteFoundFile(FindingKind kind, LPCWSTR lpPath, LPCWSTR lpRealPath)
 {
-    Add(kind, lpPath, L"");
+    Add(kind, lpRealPath ? lpRealPath : lpPath, L"");
 }
 
 const std::vector<Finding> &Findings()

@@ -23,7 +23,9 @@ void NoteFoundKey(HKEY hKey, LPCWSTR lpSubKey);
 // A value of an open key, or the products' entry in one of its list values.
 void NoteFoundValue(HKEY hKey, LPCWSTR lpName);
 void NoteFoundListEntry(HKEY hKey, LPCWSTR lpName, LPCWSTR lpEntry);
-void NoteFoundFile(FindingKind kind, LPCWSTR lpPath);
+// lpRealPath is where the item really is (a 32-bit pass's System32 is
+// SysWOW64), or null when that could not be read.
+void NoteFoundFile(FindingKind kind, LPCWSTR lpPath, LPCWSTR lpRealPath);
 
 // Everything noted so far, in the order found; one item found in both views
 // of the registry is there once.

@@ -161,3 +161,33 @@ TEST_F(SimulatedFilesTest, NotesNameTheItemThatRedirectionAndJunctionsLeadTo)
         EXPECT_EQ(item.notes, run.notes);
     }
 }
+
+// A report notes what it finds where it really is: the system folder's file
+// found with redirection off (the 64-bit pass) and the same name found through
+// it (the 32-bit pass, SysWOW64) are two items, not one.
+TEST_F(SimulatedFilesTest, AReportNotesEachItemFoundWhereItReallyIs)
+{
+    winsim::SetMachineKind(winsim::MachineKind::Windows64);
+    const wchar_t *name = L"C:\\Windows\\system32\\vxfound.dll";
+    MakeFile(name);
+    typedef BOOL(WINAPI * Switch)(PVOID *);
+    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    Switch disable =
+        reinterpret_cast<Switch>(reinterpret_cast<void *>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
+    auto revert = reinterpret_cast<BOOL(WINAPI *)(PVOID)>(
+        reinterpret_cast<void *>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
+    ASSERT_TRUE(disable && revert);
+    PVOID redirection;
+    ASSERT_TRUE(disable(&redirection));
+    MakeFile(name);
+    EXPECT_EQ(0u, DeleteFileIfExists(name, 0, 0));
+    ASSERT_TRUE(revert(redirection));
+    EXPECT_EQ(0u, DeleteFileIfExists(name, 0, 0));
+    std::vector<std::wstring> found;
+    for (const Finding &finding : Findings())
+        if (finding.path.find(L"vxfound") != std::wstring::npos)
+            found.push_back(finding.path);
+    ASSERT_EQ(2u, found.size());
+    EXPECT_EQ(0, _wcsicmp(L"C:\\Windows\\System32\\vxfound.dll", found[0].c_str())) << found[0];
+    EXPECT_EQ(0, _wcsicmp(L"C:\\Windows\\SysWOW64\\vxfound.dll", found[1].c_str())) << found[1];
+}
