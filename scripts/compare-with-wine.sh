@@ -1,23 +1,44 @@
 #!/usr/bin/env bash
-# Runs vxclean on a 32-bit machine with the product family installed, on the
-# host build (simulated machine) and with the x86_64 exe under Wine (the
-# fixture loaded into a fresh prefix), and compares what each run left and
-# printed. A second Wine run is killed at a random point and started again;
-# it must end as the whole run does. Each run's undo file, imported with
-# regedit, must give back the registry as it was before the run. Needs build/host and build/win64 built,
-# and WINEPREFIX_TEMPLATE, a prefix made once with wineboot. Differences
-# must be listed, with their reasons, in tests/wine/known-differences.txt.
+# Runs the 32-bit release vxclean.exe on a machine with the product family
+# installed, on the host build (simulated machine) and under Wine's WOW64
+# (the fixture loaded into a fresh prefix), and compares what each run left
+# and printed.
+#   scripts/compare-with-wine.sh win64   64-bit Windows: a 64-bit prefix
+#   scripts/compare-with-wine.sh win32   32-bit Windows: a 32-bit prefix
+# A second Wine run is killed at a random point and started again; it must
+# end as the whole run does. Each run's undo file, imported with regedit,
+# must give back the registry as it was before the run. Needs build/host and
+# build/win32 built, and scripts/wow64-wine.sh setup done. Differences must
+# be listed, with their reasons, in tests/wine/known-differences.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-wine=/usr/lib/wine/wine64
-work=$root/build/wine-compare
+arch=$1
+work=$root/build/wine-compare-$arch
 known=tests/wine/known-differences.txt
+exe=build/win32/src/vxclean.exe
 rm -rf "$work" && mkdir -p "$work"
 export WINEDEBUG=-all
 
-build/host/tests/make_demo_machine --32-bit "$work/installed"
-mkdir -p "$work/fresh" && echo "32-bit Windows" > "$work/fresh/machine.txt"
+wine() { scripts/wow64-wine.sh run wine "$@"; }
+wineserver() { scripts/wow64-wine.sh run wineserver "$@"; }
+# The registry is read and written with the native regedit: on 64-bit Windows
+# the 64-bit one, which sees both views.
+regedit() {
+    if [ "$arch" = win64 ]; then
+        scripts/wow64-wine.sh run /usr/lib/wine/wine64 regedit "$@"
+    else
+        wine regedit "$@"
+    fi
+}
+
+if [ "$arch" = win64 ]; then
+    build/host/tests/make_demo_machine "$work/installed"
+    mkdir -p "$work/fresh" && echo "64-bit Windows" > "$work/fresh/machine.txt"
+else
+    build/host/tests/make_demo_machine --32-bit "$work/installed"
+    mkdir -p "$work/fresh" && echo "32-bit Windows" > "$work/fresh/machine.txt"
+fi
 WINSIM_MACHINE=$work/fresh build/host/src/vxclean -help >/dev/null || true
 python3 scripts/wine_compare.py fixture "$work/installed/registry.reg" "$work/fresh/registry.reg" "$work/fixture.reg"
 
@@ -31,16 +52,16 @@ echo "$status" > "$work/host.status"
 # nothing scheduled for restart is carried out before the registry is read.
 start_prefix() {
     export WINEPREFIX=$work/$1-prefix
-    cp -a "$WINEPREFIX_TEMPLATE" "$WINEPREFIX"
-    /usr/lib/wine/wineserver -p
-    "$wine" cmd /c exit </dev/null >/dev/null 2>&1
-    "$wine" regedit /s "$work/fixture.reg" </dev/null
+    scripts/wow64-wine.sh prefix "$arch" "$WINEPREFIX"
+    wineserver -p
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+    regedit /s "$work/fixture.reg" </dev/null
     python3 scripts/wine_compare.py copy-drive "$work/installed/C" "$WINEPREFIX/drive_c"
     export_registry "$1-before"
 }
 export_registry() {  # name
-    "$wine" regedit /e "$work/$1-hklm.reg" HKEY_LOCAL_MACHINE </dev/null
-    "$wine" regedit /e "$work/$1-hkcu.reg" HKEY_CURRENT_USER </dev/null
+    regedit /e "$work/$1-hklm.reg" HKEY_LOCAL_MACHINE </dev/null
+    regedit /e "$work/$1-hkcu.reg" HKEY_CURRENT_USER </dev/null
 }
 # Imports the newest undo file of the prefix with regedit and compares the
 # registry with the one before the run.
@@ -49,7 +70,7 @@ undo_run() {  # run
     folder=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp/vxclean-* 2>/dev/null | tail -n 1 || true)
     if [ -n "$folder" ]; then
         folder=${folder#"$WINEPREFIX"/drive_c/}
-        "$wine" regedit /s "C:\\${folder//\//\\}\\undo.reg" </dev/null
+        regedit /s "C:\\${folder//\//\\}\\undo.reg" </dev/null
     else
         # The record is made before the run changes anything: a run stopped
         # before it has nothing to undo, and the registry must be as before.
@@ -60,35 +81,38 @@ undo_run() {  # run
 }
 finish_prefix() {
     export_registry "$1"
-    /usr/lib/wine/wineserver -k || true
+    wineserver -k || true
 }
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+trap 'wineserver -k 2>/dev/null || true' EXIT
 
 start_prefix wine
 status=0
 started=$(date +%s.%N)
-"$wine" build/win64/src/vxclean.exe -clear < /dev/null > "$work/wine.out" 2> "$work/wine.err" || status=$?
+wine "$exe" -clear < /dev/null > "$work/wine.out" 2> "$work/wine.err" || status=$?
 took=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
 echo "$status" > "$work/wine.status"
 export_registry wine
-echo "== The whole run's undo file imported under Wine"
+echo "== The whole run's undo file imported under Wine ($arch)"
 undo_run wine
-/usr/lib/wine/wineserver -k || true
+wineserver -k || true
+echo "The release exe under WOW64 Wine ($arch prefix), exit status $(cat "$work/wine.status"), ${took} s"
 python3 scripts/wine_compare.py compare "$work" "$known"
 
-echo "== Killed at a random point under Wine, then run again"
+echo "== Killed at a random point under Wine ($arch), then run again"
 start_prefix interrupted
-"$wine" build/win64/src/vxclean.exe -clear < /dev/null > /dev/null 2>&1 &
+# Started without a shell function between, so that the kill reaches the
+# program: the namespace's first process takes it down with it.
+scripts/wow64-wine.sh run wine "$exe" -clear < /dev/null > /dev/null 2>&1 &
 # Somewhere within the time the whole run took; KILL_AFTER (seconds) repeats a given point.
 pause=${KILL_AFTER:-$(awk -v seed="$RANDOM" -v took="$took" 'BEGIN { srand(seed); printf "%.2f", took * (0.1 + 0.8 * rand()) }')}
 sleep "$pause"
 kill -9 $! 2>/dev/null || true
 wait $! 2>/dev/null || true
 echo "killed after ${pause} s of a run that takes ${took} s (KILL_AFTER=${pause} repeats it)"
-echo "== The killed run's undo file imported under Wine"
+echo "== The killed run's undo file imported under Wine ($arch)"
 undo_run interrupted
 status=0
-"$wine" build/win64/src/vxclean.exe -clear < /dev/null > "$work/interrupted.out" 2>&1 || status=$?
+wine "$exe" -clear < /dev/null > "$work/interrupted.out" 2>&1 || status=$?
 echo "$status" > "$work/interrupted.status"
 finish_prefix interrupted
 python3 scripts/wine_compare.py compare "$work" "$known" interrupted

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake make g++ googletest clang-format clang libclang-rt-14-dev
           g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine64
           libhivex-dev libhivex-bin libwin-hivex-perl xz-utils pkg-config
-          bsdutils ntfs-3g)
+          bsdutils ntfs-3g debootstrap)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "driver/install_command.h"
 #include "driver/process_state.h"
 #include "driver/wgetopt.h"
+#include "driver/wow64.h"
 #include "output_capture.h"
 #include "test_machine.h"
 
@@ -53,4 +54,17 @@ Outcome DriverTest::Start(const std::vector<const wchar_t *> &arguments)
     OutputCapture capture;
     DWORD status = static_cast<DWORD>(wmain(static_cast<int>(storage.size()), argv.data()));
     return Outcome{status, capture.Out(), capture.Err()};
+}
+
+Log InEachView(const Log &lines)
+{
+    std::vector<DWORD> views = {0};
+    if (IsWow64())
+        views.insert(views.begin(), KEY_WOW64_64KEY);
+    Log log;
+    for (DWORD view : views)
+        for (const std::wstring &line : lines)
+            log.push_back(line + L" view " + std::to_wstring(view) +
+                          (view == KEY_WOW64_64KEY && line.compare(0, 6, L"files ") == 0 ? L" unredirected" : L""));
+    return log;
 }

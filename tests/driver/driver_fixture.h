@@ -28,5 +28,10 @@ class DriverTest : public testing::Test {
 
 typedef std::vector<std::wstring> Log;
 
+// The calls that these lines ("files mode 1 warn 0") make in each view of this
+// machine, as CallLog names them: on 64-bit Windows in the 64-bit view with
+// the files unredirected first, then in the native view.
+Log InEachView(const Log &lines);
+
 // The usage text, as the install command prints it for argument 0 "vxclean".
 extern const wchar_t USAGE_TEXT[];

@@ -1,11 +1,15 @@
-// The install command in the native registry view: on the host a simulated
-// 32-bit Windows, under Wine the 64-bit process that is never under WOW64.
+// The install command on each kind of Windows: on the host both simulated, on
+// Windows the kind the test runs on (the 64-bit build always sees one view).
 #include "driver/install_command.h"
 #include "driver/process_state.h"
+#include "driver/wow64.h"
 #include "driver_fixture.h"
 #include "output_capture.h"
+#include "test_machine.h"
 
 typedef DriverTest InstallCommandTest;
+
+class InstallCommandPassesTest : public DriverTest, public testing::WithParamInterface<bool> {};
 
 namespace {
 
@@ -21,11 +25,22 @@ struct CommandCase {
 
 }  // namespace
 
-TEST_F(InstallCommandTest, EachCommandLineRunsItsPassesInOrder)
+// Each pass runs once per view of the machine, the settings key goes from
+// each view after the passes, and the view is the native one again after.
+TEST_P(InstallCommandPassesTest, EachCommandLineRunsItsPassesInOrder)
 {
-    const Log BOTH_IN_REPORT_MODE = {L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0"};
-    const std::wstring KEYS = L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn ";
-    const std::wstring KEYS_REPORTED = L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 0 warn ";
+    if (GetParam())
+        UseBothViews();
+    if ((IsWow64() != FALSE) != GetParam())
+        GTEST_SKIP() << "this process does not run on " << (GetParam() ? "64" : "32")
+                     << "-bit Windows as a 32-bit process (a 64-bit build sees one view)";
+    const Log REPORT = {L"registry mode 0 warn 0", L"files mode 0 warn 0"};
+    const Log REMOVE = {L"registry mode 1 warn 0", L"files mode 1 warn 0"};
+    const std::wstring KEYS = L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode ";
+    auto both = [](Log first, const Log &second) {
+        first.insert(first.end(), second.begin(), second.end());
+        return first;
+    };
     const CommandCase cases[] = {
         // Without options the usage, and a failure.
         {{}, 1, USAGE_TEXT, L"", {}},
@@ -35,25 +50,23 @@ TEST_F(InstallCommandTest, EachCommandLineRunsItsPassesInOrder)
         // An option in error stops everything, without the usage.
         {{L"-clear", L"-bogus", L"-show"}, 1, L"", L"vxclean: unrecognized option `-bogus'\n", {}},
         // Show, clear and both, the report first.
-        {{L"-show"}, 0, nullptr, nullptr, BOTH_IN_REPORT_MODE},
-        {{L"--clear", L"extra"},
-         0,
-         nullptr,
-         nullptr,
-         {L"registry mode 1 warn 0 view 0", L"files mode 1 warn 0 view 0"}},
+        {{L"-show"}, 0, nullptr, nullptr, InEachView(REPORT)},
+        {{L"--clear", L"extra"}, 0, nullptr, nullptr, InEachView(REMOVE)},
+        {{L"-clear", L"-show"}, 0, nullptr, nullptr, InEachView(both(REPORT, REMOVE))},
         {{L"-c", L"-warn", L"-s", L"-clear"},
          0,
          nullptr,
          nullptr,
-         {L"registry mode 0 warn 1 view 0", L"files mode 0 warn 1 view 0", L"registry mode 1 warn 1 view 0",
-          L"files mode 1 warn 1 view 0"}},
+         InEachView(
+             {L"registry mode 0 warn 1", L"files mode 0 warn 1", L"registry mode 1 warn 1", L"files mode 1 warn 1"})},
         // The settings key goes after the passes; with -show alone it is reported.
-        {{L"-delkeys", L"-show"},
+        {{L"-delkeys", L"-show"}, 0, nullptr, nullptr, both(InEachView(REPORT), InEachView({KEYS + L"0 warn 0"}))},
+        {{L"-show", L"-clear", L"-delkeys"},
          0,
          nullptr,
          nullptr,
-         {BOTH_IN_REPORT_MODE[0], BOTH_IN_REPORT_MODE[1], KEYS_REPORTED + L"0 view 0"}},
-        {{L"-delkeys", L"-warn"}, 0, nullptr, nullptr, {KEYS + L"1 view 0"}},
+         both(InEachView(both(REPORT, REMOVE)), InEachView({KEYS + L"1 warn 0"}))},
+        {{L"-delkeys", L"-warn"}, 0, nullptr, nullptr, InEachView({KEYS + L"1 warn 1"})},
         // Options without a command do nothing, and succeed.
         {{L"-warn"}, 0, nullptr, nullptr, {}},
         {{L"-from_window"}, 0, nullptr, nullptr, {}},
@@ -72,8 +85,12 @@ TEST_F(InstallCommandTest, EachCommandLineRunsItsPassesInOrder)
         }
         EXPECT_EQ(command.log, CallLog());
         EXPECT_EQ(0u, RegViewFlag);
+        EXPECT_FALSE(FsRedirectionOff());
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Windows, InstallCommandPassesTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "x64" : "x86"; });
 
 TEST_F(InstallCommandTest, TheExitStatusIsTheOrOfEveryStep)
 {

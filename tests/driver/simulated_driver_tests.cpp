@@ -1,6 +1,6 @@
-// The driver on 64-bit Windows and with a scripted token: WOW64, privileges
-// and restarts that only the simulated machine can show (Wine runs our
-// 64-bit build natively and its token always holds every privilege).
+// The driver with entry points missing and with a scripted token: what only
+// the simulated machine can take away (Wine always has the WOW64 entry points,
+// and its token always holds every privilege).
 #include <winsim/control.h>
 
 #include "driver/privileges.h"
@@ -22,47 +22,6 @@ class SimulatedDriverTest : public DriverTest {
 };
 
 }  // namespace
-
-// On 64-bit Windows each pass runs in the 64-bit view first, its files with
-// redirection off, then in the 32-bit view; the settings key goes from both.
-TEST_F(SimulatedDriverTest, EachPassRunsOncePerViewOfTheMachine)
-{
-    const std::wstring KEYS = L"DeleteKey HKLM\\SOFTWARE\\Vexa Lune mode 1 warn 0 view ";
-    const struct {
-        bool windows64;
-        std::vector<const wchar_t *> arguments;
-        Log log;
-    } cases[] = {
-        {true,
-         {L"-clear", L"-show"},
-         {L"registry mode 0 warn 0 view 256", L"files mode 0 warn 0 view 256 unredirected",
-          L"registry mode 1 warn 0 view 256", L"files mode 1 warn 0 view 256 unredirected",
-          L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0", L"registry mode 1 warn 0 view 0",
-          L"files mode 1 warn 0 view 0"}},
-        {true,
-         {L"-show"},
-         {L"registry mode 0 warn 0 view 256", L"files mode 0 warn 0 view 256 unredirected",
-          L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0"}},
-        {true,
-         {L"-clear", L"-warn"},
-         {L"registry mode 1 warn 1 view 256", L"files mode 1 warn 1 view 256 unredirected",
-          L"registry mode 1 warn 1 view 0", L"files mode 1 warn 1 view 0"}},
-        {true, {L"-delkeys"}, {KEYS + L"256", KEYS + L"0"}},
-        {false,
-         {L"-show", L"-clear", L"-delkeys"},
-         {L"registry mode 0 warn 0 view 0", L"files mode 0 warn 0 view 0", L"registry mode 1 warn 0 view 0",
-          L"files mode 1 warn 0 view 0", KEYS + L"0"}},
-    };
-    for (const auto &run : cases) {
-        SetUp();
-        if (run.windows64)
-            UseWindows64();
-        Install(run.arguments);
-        EXPECT_EQ(run.log, CallLog()) << run.arguments.size() << " arguments, the first " << run.arguments[0];
-        EXPECT_EQ(0u, RegViewFlag);
-        EXPECT_FALSE(winsim::FsRedirectionDisabled());
-    }
-}
 
 TEST_F(SimulatedDriverTest, WithoutIsWow64ProcessTheMachineCountsAs32Bit)
 {

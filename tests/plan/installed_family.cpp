@@ -4,10 +4,11 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <winsim/control.h>
 
+#include "driver/wow64.h"
 #include "plan/plan_data.h"
 #include "registry_helpers.h"
+#include "test_machine.h"
 
 namespace {
 
@@ -20,9 +21,11 @@ const wchar_t CPLS[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Control P
 const wchar_t OID[] = L"SOFTWARE\\Microsoft\\Cryptography\\OID\\";
 const wchar_t USER_SID[] = L"S-1-5-21-1004336348-1177238915-682003330-1000";
 
+// Whether this 32-bit process runs on 64-bit Windows, where the products
+// install in both views and both system folders.
 bool Is64Bit()
 {
-    return winsim::GetMachineKind() == winsim::MachineKind::Windows64;
+    return IsWow64() != FALSE;
 }
 
 // The views a 32-bit and, on 64-bit Windows, a 64-bit product write to.
@@ -227,24 +230,6 @@ void InstallComAndConsoles(REGSAM view)
        KEY_WOW64_64KEY);
 }
 
-// The 64-bit system folder, which our 32-bit process reaches only with
-// file-system redirection off.
-void WithoutRedirection(void (*write)())
-{
-    typedef BOOL(WINAPI * Disable)(PVOID *);
-    typedef BOOL(WINAPI * Revert)(PVOID);
-    HMODULE kernel32 = GetModuleHandleW(L"kernel32");
-    Disable disable =
-        reinterpret_cast<Disable>(reinterpret_cast<void *>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
-    Revert revert =
-        reinterpret_cast<Revert>(reinterpret_cast<void *>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
-    PVOID old = nullptr;
-    bool off = Is64Bit() && disable && disable(&old);
-    write();
-    if (off)
-        revert(old);
-}
-
 void InstallSystemFiles()
 {
     std::vector<std::wstring> systemFolders = {L"C:\\Windows\\System32"};
@@ -261,7 +246,9 @@ void InstallSystemFiles()
 
 void InstallFiles()
 {
-    WithoutRedirection(InstallSystemFiles);
+    // The 64-bit system folder, which our 32-bit process reaches only with
+    // file-system redirection off.
+    WithoutFsRedirection(InstallSystemFiles);
     std::vector<std::wstring> programFolders = {L"C:\\Program Files"};
     if (Is64Bit())
         programFolders.push_back(L"C:\\Program Files (x86)");

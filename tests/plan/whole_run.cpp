@@ -5,15 +5,9 @@
 #include <fstream>
 #include <sstream>
 
-#include <vector>
-
 #include <winsim/control.h>
 
-#include "driver/install_command.h"
-#include "driver/process_state.h"
-#include "driver/wgetopt.h"
 #include "installed_family.h"
-#include "output_capture.h"
 #include "registry_helpers.h"
 #include "test_machine.h"
 
@@ -25,22 +19,6 @@ void InstallMachine(winsim::MachineKind kind, bool withProducts)
     InstallBystanders();
     if (withProducts)
         InstallProductFamily();
-}
-
-Outcome RunVxclean(std::initializer_list<const wchar_t *> options)
-{
-    std::vector<const wchar_t *> argv = {L"vxclean"};
-    argv.insert(argv.end(), options.begin(), options.end());
-    woptind = 0;
-    ProgramName = argv[0];
-    RegViewFlag = 0;
-    RebootNeeded = 0;
-    OutputCapture capture;
-    Outcome run;
-    run.status = InstallCommand(static_cast<int>(argv.size()), argv.data());
-    run.out = capture.Out();
-    run.err = capture.Err();
-    return run;
 }
 
 std::map<std::string, std::string> DriveC()

@@ -9,20 +9,12 @@
 
 #include <winsim/control.h>
 
+#include "run_vxclean.h"
 #include "win32api.h"
-
-struct Outcome {
-    DWORD status;
-    std::wstring out;
-    std::wstring err;
-};
 
 // A fresh machine of that kind with the bystanders and, unless told, the
 // product family; the take-ownership privilege enabled, as a run enables it.
 void InstallMachine(winsim::MachineKind kind, bool withProducts = true);
-
-// The install command with these options, as the entry would call it.
-Outcome RunVxclean(std::initializer_list<const wchar_t *> options);
 
 // Every file (with its content) and folder (named with a trailing "/") of
 // drive C:, but for the records that runs keep in the temporary folder.

@@ -80,6 +80,18 @@ std::wstring RecordText(const std::wstring &folder, const wchar_t *name)
     return text;
 }
 
+const char *UndoImportLimit()
+{
+#ifdef _WIN32
+    // The regedit that "regedit" starts from a 32-bit process is a 32-bit one.
+    bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    if (wine && sizeof(void *) == 4)
+        return "Wine's 32-bit regedit adds a terminator to a string imported without one, and on 64-bit Windows "
+               "puts the keys of a 32-bit view's tree elsewhere (measured with Wine 8.0)";
+#endif
+    return nullptr;
+}
+
 bool ImportUndoFile(const std::wstring &folder)
 {
 #ifdef _WIN32

@@ -12,3 +12,5 @@ std::wstring RecordText(const std::wstring &folder, const wchar_t *name);
 // Puts back what the undo file of the folder holds, as the registry editor
 // would import it: winsim's import on the host, "regedit /s" under Wine.
 bool ImportUndoFile(const std::wstring &folder);
+// Why an import here cannot give back every byte, or null where it can.
+const char *UndoImportLimit();

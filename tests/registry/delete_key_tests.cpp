@@ -168,8 +168,10 @@ TEST_F(DeleteKeyTest, OnlyAKeyMadeAsALinkIsDeletedAsOne)
         verify_sz(HKEY_LOCAL_MACHINE, T + L"\\Bystander", L"keep", L"me", KEY_WOW64_64KEY);
 
         ASSERT_FALSE(RecordFolders().empty());
-        ASSERT_TRUE(ImportUndoFile(RecordFolders().back()));
-        EXPECT_EQ(before, KeyTree(HKEY_LOCAL_MACHINE, lookalike, view, false));
+        if (!UndoImportLimit()) {
+            ASSERT_TRUE(ImportUndoFile(RecordFolders().back()));
+            EXPECT_EQ(before, KeyTree(HKEY_LOCAL_MACHINE, lookalike, view, false));
+        }
         RemoveTestTree(HKEY_LOCAL_MACHINE, vendor, view);
     }
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/wow64.h"
 #include "registry_fixture.h"
 
 namespace {
@@ -24,7 +25,11 @@ bool UnderWine()
 {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
-const std::wstring HKLM_SOFTWARE = UnderWine() ? L"\\REGISTRY\\Machine\\Software" : L"\\REGISTRY\\MACHINE\\SOFTWARE";
+// A 32-bit process on 64-bit Windows keeps its SOFTWARE keys under Wow6432Node,
+// and the key's own name says so.
+const std::wstring HKLM_SOFTWARE =
+    std::wstring(UnderWine() ? L"\\REGISTRY\\Machine\\Software" : L"\\REGISTRY\\MACHINE\\SOFTWARE") +
+    (IsWow64() ? L"\\Wow6432Node" : L"");
 
 LONG QueryKey(HANDLE key, int infoClass, std::vector<BYTE> &buffer, ULONG *needed)
 {

@@ -118,13 +118,27 @@ void add_sz_(const char *file, int line, HKEY root, const std::wstring &path, co
     add_value_(file, line, root, path, name, REG_SZ, SzBytes(text), view);
 }
 
+// Where a key of HKLM that a caller names in this view really is: a 32-bit
+// process on 64-bit Windows has its SOFTWARE under Wow6432Node.
+static std::wstring RealMachinePath(const std::wstring &path, REGSAM view)
+{
+    typedef BOOL(WINAPI * IsWow64Process)(HANDLE, PBOOL);
+    IsWow64Process isWow64 = reinterpret_cast<IsWow64Process>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"kernel32"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    if (!isWow64 || !isWow64(GetCurrentProcess(), &wow64) || !wow64 || view == KEY_WOW64_64KEY ||
+        _wcsnicmp(path.c_str(), L"SOFTWARE\\", 9) != 0)
+        return path;
+    return L"SOFTWARE\\Wow6432Node\\" + path.substr(9);
+}
+
 void add_link_(const char *file, int line, const std::wstring &path, const std::wstring &target, REGSAM view)
 {
     HKEY key;
     LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
                                   KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
     if (status == ERROR_SUCCESS) {
-        std::wstring absolute = L"\\REGISTRY\\MACHINE\\" + target;
+        std::wstring absolute = L"\\REGISTRY\\MACHINE\\" + RealMachinePath(target, view);
         status = RegSetValueExW(key, LINK_VALUE, 0, REG_LINK, reinterpret_cast<const BYTE *>(absolute.data()),
                                 static_cast<DWORD>(absolute.size() * sizeof(wchar_t)));
         RegCloseKey(key);
