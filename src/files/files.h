@@ -44,6 +44,9 @@ DWORD ReportPathTooLong(int line, LPCWSTR lpPrefix, LPCWSTR lpName);
 // The item's full path on its volume after its drive, as the file system
 // names it (WOW64 redirection resolved); false when it cannot be read.
 bool RealPathOf(LPCWSTR lpPath, std::wstring *lpRealPath);
+// Records the item for deletion when Windows next starts, named where it
+// really is; MoveFileEx's result and last error.
+BOOL DeleteAtRestart(LPCWSTR lpPath);
 // An item a report run found, noted where it really is.
 void NoteFound(FindingKind kind, LPCWSTR lpPath);
 // An item gone; real is empty when where it really was could not be read.

@@ -35,7 +35,7 @@ int MyDeleteFile(LPCWSTR lpFileName)
         DeleteFileW(tmpName);
         return 0;
     }
-    if (!MoveFileExW(tmpName, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    if (!DeleteAtRestart(tmpName)) {
         ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "MoveFileEx from file: %S to NULL fail.", tmpName);
         return 0;
     }

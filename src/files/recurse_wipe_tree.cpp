@@ -80,7 +80,7 @@ DWORD RemoveFolder(LPCWSTR lpPath, bool isLink)
         result |= 1;
         target = lpPath;
     }
-    if (MoveFileExW(target, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    if (DeleteAtRestart(target)) {
         NoteAtRestart(FOLDER_AT_RESTART, lpPath, real, target == tmpName ? tmpName : nullptr);
         PrintOut(L"Marked to delete on reboot dir: %ls\n", target);
     } else {

@@ -28,7 +28,7 @@ DWORD ScheduleContentsAtRestart(LPCWSTR lpFolder)
         }
         if (isFolder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             result |= ScheduleContentsAtRestart(path);
-        if (!MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        if (!DeleteAtRestart(path)) {
             ReportLastError(SOURCE_INSTALL, __LINE__, REPORT_ALL, "MoveFileEx: %S to NULL fail.", path);
             result = 1;
         }

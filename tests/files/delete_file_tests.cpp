@@ -1,7 +1,11 @@
 // One file: deleted at once, or moved to a temporary name and scheduled for
 // deletion at restart when it is in use; the four ways of DeleteFileIfExists.
+#include <cwctype>
+
+#include "driver/wow64.h"
 #include "files/files.h"
 #include "files_fixture.h"
+#include "test_machine.h"
 
 namespace {
 
@@ -26,6 +30,24 @@ TEST_F(DeleteFileTest, FileInUseMovesToATmpNameInItsFolderAndIsScheduled)
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ(Recorded(Work(tmpNames[0])), records[0].from);
     EXPECT_EQ(L"", records[0].to);
+}
+
+// A 32-bit process on 64-bit Windows reaches SysWOW64 as System32; the
+// restart, which knows no redirection, must be told the real folder.
+TEST_F(DeleteFileTest, AFileInUseInSysWow64IsScheduledWhereItReallyIs)
+{
+    UseBothViews();
+    if (!IsWow64())
+        GTEST_SKIP() << "no SysWOW64: this process does not run on 64-bit Windows as a 32-bit process";
+    const std::wstring path = L"C:\\Windows\\System32\\vxsched.dll";
+    MakeInUse(path);
+    EXPECT_EQ(0u, Capture([&] { return DeleteFileIfExists(path.c_str(), 1, 0); }).result);
+    std::vector<PendingRecord> records = NewPendingRenames();
+    ASSERT_EQ(1u, records.size());
+    std::wstring recorded = records[0].from;
+    for (wchar_t &c : recorded)
+        c = static_cast<wchar_t>(std::towlower(c));
+    EXPECT_EQ(0u, recorded.find(L"\\??\\c:\\windows\\syswow64\\csp")) << records[0].from;
 }
 
 TEST_F(DeleteFileTest, LockedFileStaysAndIsReportedWithItsCause)

@@ -118,9 +118,7 @@ void add_sz_(const char *file, int line, HKEY root, const std::wstring &path, co
     add_value_(file, line, root, path, name, REG_SZ, SzBytes(text), view);
 }
 
-// Where a key of HKLM that a caller names in this view really is: a 32-bit
-// process on 64-bit Windows has its SOFTWARE under Wow6432Node.
-static std::wstring RealMachinePath(const std::wstring &path, REGSAM view)
+std::wstring RealMachinePath(const std::wstring &path, REGSAM view)
 {
     typedef BOOL(WINAPI * IsWow64Process)(HANDLE, PBOOL);
     IsWow64Process isWow64 = reinterpret_cast<IsWow64Process>(
@@ -138,7 +136,7 @@ void add_link_(const char *file, int line, const std::wstring &path, const std::
     LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
                                   KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
     if (status == ERROR_SUCCESS) {
-        std::wstring absolute = L"\\REGISTRY\\MACHINE\\" + RealMachinePath(target, view);
+        std::wstring absolute = L"\\REGISTRY\\MACHINE\\" + target;
         status = RegSetValueExW(key, LINK_VALUE, 0, REG_LINK, reinterpret_cast<const BYTE *>(absolute.data()),
                                 static_cast<DWORD>(absolute.size() * sizeof(wchar_t)));
         RegCloseKey(key);

@@ -23,6 +23,9 @@ void add_value_(const char *file, int line, HKEY root, const std::wstring &path,
                 const std::vector<BYTE> &data, REGSAM view = 0);
 void add_sz_(const char *file, int line, HKEY root, const std::wstring &path, const std::wstring &name,
              const std::wstring &text, REGSAM view = 0);
+// Where a key of HKLM that a caller names in this view really is: a 32-bit
+// process on 64-bit Windows has its SOFTWARE under Wow6432Node.
+std::wstring RealMachinePath(const std::wstring &path, REGSAM view = 0);
 // A symbolic link at path to target, a path under HKEY_LOCAL_MACHINE as stored
 // (no view applies to it).
 void add_link_(const char *file, int line, const std::wstring &path, const std::wstring &target, REGSAM view = 0);
